@@ -1,0 +1,17 @@
+// The file names and messages of the extractions and the backup range copy.
+#pragma once
+
+inline constexpr const char* kVersion4OutputName = "TARVEK4_EXT_DAT.TXT";
+inline constexpr const char* kVersion5OutputName = "TARVEK5_EXT_DAT.TXT";
+inline constexpr const char* kJccOutputName = "TARVEK5_JCC_DAT.TXT";
+inline constexpr const char* kJcgOutputName = "TARVEK5_JCG_DAT.TXT";
+inline constexpr const char* kTownOutputName = "TARVEK5_TOWN_DAT.TXT";
+
+inline constexpr const char* kMsgFinished = "終了しました";
+inline constexpr const char* kMsgRecordNumberUnreadable = "レコード番号が読めません";
+inline constexpr const char* kMsgVersion4DatabaseCannotOpen = "TARVEK.DBSがオープンできません";
+inline constexpr const char* kMsgVersion5DatabaseCannotOpen = "TARVEK50.VDBがオープンできません";
+
+// Appended to an output file's name: it cannot be created, or not written.
+inline constexpr const char* kMsgSuffixCannotCreate = "ファイルが作成できません";
+inline constexpr const char* kMsgSuffixCannotWrite = "ファイルに書き込めません";

@@ -1,0 +1,61 @@
+// Binding of the outside log library TARVEK50.DLL: the contexts its entry
+// points work on, loading and releasing it around each operation, calls to
+// its six entry points, and the record-count probe of the mode buttons.
+#pragma once
+
+#include <cstdint>
+
+class Notifier;
+
+inline constexpr const char* kLogLibraryFileName = "TARVEK50.DLL";
+inline constexpr const char* kVersion4DatabaseName = "TARVEK.DBS";
+inline constexpr const char* kVersion5DatabaseName = "TARVEK.VDB";
+inline constexpr const char* kMsgLogLibraryCannotOpen = "TARVEK50.DLLがオープンできません";
+
+// The version-4 context: the library's state of an open "TARVEK.DBS". After a
+// successful open it holds the record count at bytes 280 to 283, after a
+// successful read the record at its start.
+inline constexpr int kVersion4ContextSize = 724;
+inline constexpr int kVersion4CountOffset = 280;
+struct Version4Context {
+    std::uint8_t bytes[kVersion4ContextSize];
+};
+
+// The version-5 context of an open "TARVEK.VDB"; the record count lies at the
+// unaligned bytes 1745 to 1748.
+inline constexpr int kVersion5ContextSize = 3928;
+inline constexpr int kVersion5CountOffset = 1745;
+struct Version5Context {
+    std::uint8_t bytes[kVersion5ContextSize];
+};
+
+// The buffer into which VKD_readv writes one version-5 record.
+inline constexpr int kVersion5RecordSize = 864;
+
+// Mode numbers: which database a mode reads.
+inline constexpr int kModeVersion4 = 1;
+inline constexpr int kModeVersion5 = 2;
+
+// Loads the library and fills the six entry-point slots: 0 on success, -1
+// when it cannot be loaded or lacks an entry point (then nothing stays loaded).
+int LoadLogLibrary();
+
+// Releases the library loaded by LoadLogLibrary.
+void FreeLogLibrary();
+
+// The record count of the database that the mode reads (mode 1 "TARVEK.DBS",
+// 2 and above "TARVEK.VDB"), exactly as the library reports it, or -1 when the
+// library or the database cannot be opened, or for a mode of 0 or below.
+int GetRecordCount(int mode, Notifier& notifier);
+
+// The little-endian 32-bit signed integer at bytes[0..3], wherever it lies.
+std::int32_t ReadInt32Le(const std::uint8_t* bytes);
+
+// Calls into the loaded library; each returns what the entry point returns
+// (0 for success where the library reports one).
+int CallDbsDbrOpen(Version4Context& context, const char* databaseName);
+int CallDbsDbrRead(Version4Context& context, int recordNumber);
+void CallDbsDbrClose(Version4Context& context);
+int CallTarvekOpen(Version5Context& context, const char* databaseName);
+int CallVkdReadv(Version5Context& context, int recordNumber, std::uint8_t* record);
+void CallTarvekClose(Version5Context& context);

@@ -1,0 +1,50 @@
+// Checked binary output through the C runtime's streams.
+#include "platform/output_file.h"
+
+namespace {
+
+// Large enough that a million-line extraction makes few system calls.
+constexpr std::size_t kBufferSize = 1 << 16;
+
+}  // namespace
+
+OutputFile::~OutputFile()
+{
+    Close();
+}
+
+bool OutputFile::Create(const char* name)
+{
+    Close();
+    m_failed = false;
+    m_file = std::fopen(name, "wb");
+    if (m_file == nullptr) {
+        return false;
+    }
+    std::setvbuf(m_file, nullptr, _IOFBF, kBufferSize);
+    return true;
+}
+
+bool OutputFile::Write(const void* bytes, std::size_t count)
+{
+    if (m_failed || m_file == nullptr) {
+        return false;
+    }
+    if (std::fwrite(bytes, 1, count, m_file) != count) {
+        m_failed = true;
+    }
+    return !m_failed;
+}
+
+bool OutputFile::Close()
+{
+    if (m_file == nullptr) {
+        return !m_failed;
+    }
+    const bool closed = std::fclose(m_file) == 0;
+    m_file = nullptr;
+    if (!closed) {
+        m_failed = true;
+    }
+    return !m_failed;
+}

@@ -1,0 +1,142 @@
+// Scratch folders, stand-in layout and controls, and file helpers for tests.
+#include "tests/test_support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+#endif
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kControls[] = {"TARVEK_STANDIN_TRACE", "TARVEK_STANDIN_FAIL_OPEN",
+                                     "TARVEK_STANDIN_FAIL_READ", "TARVEK_STANDIN_COUNT"};
+constexpr const char* kTraceFile = "STANDIN_TRACE.TXT";
+
+int ProcessId()
+{
+#ifdef _WIN32
+    return static_cast<int>(GetCurrentProcessId());
+#else
+    return static_cast<int>(getpid());
+#endif
+}
+
+}  // namespace
+
+std::string TestExecutableFolder()
+{
+#ifdef _WIN32
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string full(path, length);
+    return full.substr(0, full.find_last_of("\\/") + 1);
+#else
+    return fs::read_symlink("/proc/self/exe").parent_path().string() + "/";
+#endif
+}
+
+ScratchFolder::ScratchFolder() : m_previous(fs::current_path().string())
+{
+    static int counter = 0;
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
+                                       : std::string("scratch");
+    for (char& c : name) {
+        if (c == '/') {
+            c = '_';
+        }
+    }
+    m_path = TestExecutableFolder() + "scratch/" + name + "-" + std::to_string(ProcessId()) + "-" +
+             std::to_string(++counter);
+    fs::remove_all(m_path);
+    fs::create_directories(m_path);
+    fs::current_path(m_path);
+    ClearStandinControls();
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    ClearStandinControls();
+    fs::current_path(m_previous);
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
+}
+
+void InstallStandin(std::string_view variant)
+{
+    const std::string source =
+        TestExecutableFolder() + "../standin/" + std::string(variant) + "/TARVEK50.DLL";
+    fs::copy_file(source, "TARVEK50.DLL", fs::copy_options::overwrite_existing);
+}
+
+void SetStandinControl(const char* name, const std::string& value)
+{
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    setenv(name, value.c_str(), 1);
+#endif
+}
+
+void ClearStandinControls()
+{
+    for (const char* name : kControls) {
+#ifdef _WIN32
+        _putenv_s(name, "");
+#else
+        unsetenv(name);
+#endif
+    }
+}
+
+void StartStandinTrace()
+{
+    SetStandinControl("TARVEK_STANDIN_TRACE", kTraceFile);
+}
+
+std::string StandinTrace()
+{
+    return FileExists(kTraceFile) ? ReadFileBytes(kTraceFile) : std::string();
+}
+
+bool IsLogLibraryLoaded()
+{
+#ifdef _WIN32
+    return GetModuleHandleA("TARVEK50.DLL") != nullptr;
+#else
+    void* module = dlopen("./TARVEK50.DLL", RTLD_NOW | RTLD_NOLOAD);
+    if (module == nullptr) {
+        return false;
+    }
+    dlclose(module);
+    return true;
+#endif
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& path)
+{
+    return fs::exists(path);
+}

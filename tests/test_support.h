@@ -1,0 +1,45 @@
+// Shared helpers of the tests: a scratch working folder per test, the
+// stand-in library laid out in it, its test controls, and file bytes.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Makes a fresh folder next to the test executables, makes it the working
+// directory, and clears the stand-in's controls; undoes all of it at the end.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+    std::string m_previous;
+};
+
+// The folder that holds the running test executable, ending in a separator.
+std::string TestExecutableFolder();
+
+// Copies a stand-in build of TARVEK50.DLL into the working directory.
+// Variants: "default", "cdecl" (Windows only), "without_<EntryPoint>".
+void InstallStandin(std::string_view variant = "default");
+
+// Sets or clears one of the stand-in's TARVEK_STANDIN_* controls.
+void SetStandinControl(const char* name, const std::string& value);
+void ClearStandinControls();
+
+// Turns on the stand-in's call trace and returns what it recorded so far, one
+// event a line ("load", "TarvekOpen TARVEK.VDB", "VKD_readv 3", "unload", ...).
+void StartStandinTrace();
+std::string StandinTrace();
+
+// Whether TARVEK50.DLL from the working directory is loaded in this process.
+bool IsLogLibraryLoaded();
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, std::string_view bytes);
+bool FileExists(const std::string& path);
