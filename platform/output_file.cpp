@@ -41,9 +41,12 @@ bool OutputFile::Close()
     if (m_file == nullptr) {
         return !m_failed;
     }
+    // Flushed on its own first: the Windows runtime under Wine reports a failed
+    // flush from fflush, but fclose still returns success.
+    const bool flushed = std::fflush(m_file) == 0;
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
-    if (!closed) {
+    if (!flushed || !closed) {
         m_failed = true;
     }
     return !m_failed;

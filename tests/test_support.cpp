@@ -5,12 +5,14 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <sys/mman.h>
 #include <unistd.h>
 #endif
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -122,6 +124,40 @@ bool IsLogLibraryLoaded()
     dlclose(module);
     return true;
 #endif
+}
+
+std::uint8_t* LowAddressBytes(std::size_t size)
+{
+    constexpr std::size_t kArenaSize = 1 << 20;
+    static std::uint8_t* arena = nullptr;
+    static std::size_t used = 0;
+    if (arena == nullptr) {
+#ifdef _WIN32
+        arena = new std::uint8_t[kArenaSize]();
+#else
+        void* mapped = mmap(nullptr, kArenaSize, PROT_READ | PROT_WRITE,
+                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+        if (mapped == MAP_FAILED) {
+            ADD_FAILURE() << "no memory below 4 GiB";
+            return nullptr;
+        }
+        arena = static_cast<std::uint8_t*>(mapped);
+#endif
+    }
+    if (used + size > kArenaSize) {
+        ADD_FAILURE() << "low-address arena exhausted";
+        return nullptr;
+    }
+    std::uint8_t* bytes = arena + used;
+    used += size;
+    return bytes;
+}
+
+const char* LowAddressText(std::string_view text)
+{
+    std::uint8_t* copy = LowAddressBytes(text.size() + 1);
+    std::memcpy(copy, text.data(), text.size());
+    return reinterpret_cast<const char*>(copy);
 }
 
 std::string ReadFileBytes(const std::string& path)

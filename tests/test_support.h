@@ -2,6 +2,8 @@
 // stand-in library laid out in it, its test controls, and file bytes.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,6 +41,13 @@ std::string StandinTrace();
 
 // Whether TARVEK50.DLL from the working directory is loaded in this process.
 bool IsLogLibraryLoaded();
+
+// A copy of text at an address below 4 GiB, as the version-5 record's 4-byte
+// address fields need; it stays valid until the test program ends.
+const char* LowAddressText(std::string_view text);
+
+// size bytes of zeros below 4 GiB, valid until the test program ends.
+std::uint8_t* LowAddressBytes(std::size_t size);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);

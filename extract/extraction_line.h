@@ -1,0 +1,56 @@
+// The extraction line: 200 fixed columns, then CR LF, built in the one
+// process-wide line buffer of 203 bytes and written with one string write.
+// Every record of every extraction file is one such line.
+#pragma once
+
+#include <cstddef>
+
+class OutputFile;
+
+inline constexpr int kLineBufferSize = 203;
+inline constexpr int kLineColumns = 200;
+inline constexpr int kLineBytesOnDisk = 202;
+
+// Start columns of the line's fields; a field runs to the next one's start.
+inline constexpr int F000 = 0;
+inline constexpr int F007 = 7;
+inline constexpr int F010 = 10;
+inline constexpr int F016 = 16;
+inline constexpr int F022 = 22;
+inline constexpr int F029 = 29;
+inline constexpr int F032 = 32;
+inline constexpr int F044 = 44;
+inline constexpr int F047 = 47;
+inline constexpr int F058 = 58;
+inline constexpr int F061 = 61;
+inline constexpr int F064 = 64;
+inline constexpr int F092 = 92;
+inline constexpr int F146 = 146;
+
+// The stamp field holds eleven single characters.
+inline constexpr int kStampColumns = 11;
+// The third column of F044 carries the mark of the filtered extractions.
+inline constexpr int kMarkColumn = 46;
+inline constexpr int kF064Width = F092 - F064;
+
+// The line buffer itself, for the steps that edit a finished line.
+char* LineBuffer();
+
+// Sets all 203 bytes to NUL.
+void ClearLine();
+
+// Copies the text at source, up to and including its first NUL, to the line
+// from column on. At most available bytes of source are read, and nothing is
+// written past position 202: a longer text runs on into the following
+// columns until the next placement overwrites them.
+void PlaceText(int column, const char* source, std::size_t available);
+
+// Stores one byte as it is.
+void StoreByte(int column, char byte);
+
+// Turns every NUL of positions 0 to 202 into a space and ends the line with
+// CR, LF and NUL.
+void FinishLine();
+
+// Writes the 202 bytes of the finished line; false when the write failed.
+bool WriteLine(OutputFile& output);

@@ -1,0 +1,15 @@
+// Mode 1: every record of a range of the version-4 database "TARVEK.DBS" into
+// "TARVEK4_EXT_DAT.TXT".
+#pragma once
+
+#include <cstdint>
+
+class Notifier;
+
+// Builds the finished extraction line from the record at the start of a
+// 724-byte version-4 context.
+void BuildVersion4Line(const std::uint8_t* context);
+
+// Extracts records start to end inclusive; every outcome is reported through
+// the notifier.
+void ExtractVersion4(int start, int end, Notifier& notifier);

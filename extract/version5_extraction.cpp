@@ -1,0 +1,197 @@
+// The version-5 extraction: record layout, line building, the mode step, and
+// its source for the shared extraction flow.
+#include "extract/version5_extraction.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "extract/extraction_line.h"
+#include "extract/extraction_run.h"
+#include "extract/extraction_texts.h"
+#include "extract/reference_filters.h"
+#include "loglib/log_library.h"
+
+namespace {
+
+// Offsets of the texts held in the record itself.
+constexpr int kLeadingTextOffset = 0;
+constexpr int kCodeOffset = 37;
+constexpr int kText44Offset = 44;
+constexpr int kText51Offset = 51;
+constexpr int kText57Offset = 57;
+
+// Offsets of the 4-byte addresses of the texts the library keeps.
+constexpr int kAddress821 = 821;
+constexpr int kAddress825 = 825;
+constexpr int kAddress829 = 829;
+constexpr int kAddress833 = 833;
+constexpr int kAddress837 = 837;
+constexpr int kAddress841 = 841;
+constexpr int kAddress845 = 845;
+
+// The leading text "call/suffix" ends within these bytes; when it fills all
+// of them the suffix is looked for one byte further on.
+constexpr int kLeadingTextRoom = 20;
+// The slash rule covers the bytes a line can be built from.
+constexpr int kSlashRuleBytes = 203;
+
+// The eleven stamp bytes that reach F047: "yy/mm/dd hh:mmZ" at offset 21
+// without its separators.
+constexpr int kStampOffsets[kStampColumns] = {21, 22, 24, 25, 27, 28, 30, 31, 33, 34, 35};
+
+constexpr int kModeAll = 2;
+constexpr int kModeJcc = 3;
+constexpr int kModeJcg = 4;
+constexpr int kModeTown = 5;
+
+// The record buffer is process-wide and never cleared here: bytes that a read
+// does not write keep what the previous record left.
+std::uint8_t g_version5Record[kVersion5RecordSize];
+
+void ApplySlashRule(std::uint8_t* record)
+{
+    std::replace(record, record + kSlashRuleBytes, std::uint8_t{'/'}, std::uint8_t{0});
+}
+
+void PlaceRecordText(int column, const std::uint8_t* record, int offset)
+{
+    PlaceText(column, reinterpret_cast<const char*>(record + offset),
+              static_cast<std::size_t>(kVersion5RecordSize - offset));
+}
+
+// Places the text whose address the record holds at addressOffset. The library
+// owns the text and gives no length: at most what the line has room for is
+// read. An address of 0 is an empty text.
+void PlaceAddressedText(int column, const std::uint8_t* record, int addressOffset)
+{
+    const auto address = static_cast<std::uint32_t>(ReadInt32Le(record + addressOffset));
+    const char* text = address == 0 ? "" : reinterpret_cast<const char*>(std::uintptr_t{address});
+    PlaceText(column, text, static_cast<std::size_t>(kLineBufferSize - column));
+}
+
+int SuffixOffset(const std::uint8_t* record)
+{
+    const void* end = std::memchr(record, 0, kLeadingTextRoom);
+    const int p = end == nullptr ? kLeadingTextRoom
+                                 : static_cast<int>(static_cast<const std::uint8_t*>(end) - record);
+    return p + 1;
+}
+
+const char* OutputNameOfMode(int mode)
+{
+    switch (mode) {
+    case kModeAll:
+        return kVersion5OutputName;
+    case kModeJcc:
+        return kJccOutputName;
+    case kModeJcg:
+        return kJcgOutputName;
+    case kModeTown:
+        return kTownOutputName;
+    default:
+        return nullptr;
+    }
+}
+
+void MarkAcceptedLine()
+{
+    char* line = LineBuffer();
+    if (line[kMarkColumn] != ' ') {
+        line[kMarkColumn] = 'C';
+    }
+}
+
+void BlankF064()
+{
+    std::memset(LineBuffer() + F064, ' ', kF064Width);
+}
+
+class Version5Source final : public RecordSource {
+public:
+    explicit Version5Source(int mode) : m_mode(mode) {}
+
+    bool Open() override { return CallTarvekOpen(m_context, kVersion5DatabaseName) == 0; }
+
+    const char* OpenFailureMessage() const override { return kMsgVersion5DatabaseCannotOpen; }
+
+    bool ReadAndBuild(int recordNumber) override
+    {
+        if (CallVkdReadv(m_context, recordNumber, g_version5Record) != 0) {
+            return false;
+        }
+        BuildVersion5Line(g_version5Record);
+        return true;
+    }
+
+    bool KeepLine() override { return ApplyModeStep(m_mode); }
+
+    void Close() override { CallTarvekClose(m_context); }
+
+private:
+    Version5Context m_context = {};
+    int m_mode;
+};
+
+}  // namespace
+
+void BuildVersion5Line(std::uint8_t* record)
+{
+    ClearLine();
+    ApplySlashRule(record);
+    PlaceRecordText(F000, record, kLeadingTextOffset);
+    PlaceRecordText(F007, record, SuffixOffset(record));
+    PlaceRecordText(F010, record, kCodeOffset);
+    PlaceRecordText(F016, record, kText44Offset);
+    PlaceAddressedText(F022, record, kAddress825);
+    PlaceAddressedText(F029, record, kAddress829);
+    PlaceAddressedText(F032, record, kAddress833);
+    PlaceRecordText(F044, record, kText51Offset);
+    for (int i = 0; i < kStampColumns; ++i) {
+        StoreByte(F047 + i, static_cast<char>(record[kStampOffsets[i]]));
+    }
+    PlaceRecordText(F058, record, kText57Offset);
+    PlaceAddressedText(F061, record, kAddress821);
+    PlaceAddressedText(F064, record, kAddress837);
+    PlaceAddressedText(F092, record, kAddress841);
+    PlaceAddressedText(F146, record, kAddress845);
+    FinishLine();
+}
+
+bool ApplyModeStep(int mode)
+{
+    char* line = LineBuffer();
+    switch (mode) {
+    case kModeJcc:
+        if (IsJccCode(line + F010, line + F047) != 1) {
+            return false;
+        }
+        MarkAcceptedLine();
+        BlankF064();
+        return true;
+    case kModeJcg:
+        if (IsJcgCode(line + F010) != 1) {
+            return false;
+        }
+        MarkAcceptedLine();
+        BlankF064();
+        return true;
+    case kModeTown:
+        if (IsTownCode(line + F010) != 1) {
+            return false;
+        }
+        MarkAcceptedLine();
+        return true;
+    default:
+        return true;
+    }
+}
+
+void ExtractVersion5(int start, int end, int mode, Notifier& notifier)
+{
+    const char* outputName = OutputNameOfMode(mode);
+    if (outputName == nullptr) {
+        return;
+    }
+    Version5Source source(mode);
+    RunExtraction(source, outputName, start, end, notifier);
+}

@@ -1,0 +1,21 @@
+// Modes 2 to 5: records of a range of the version-5 database "TARVEK.VDB",
+// all of them (mode 2) or those whose reference code passes the JCC (3), JCG
+// (4) or town/village (5) test, each mode into its own file.
+#pragma once
+
+#include <cstdint>
+
+class Notifier;
+
+// Builds the finished extraction line from an 864-byte version-5 record.
+// Every '/' among the record's first 203 bytes is first turned into NUL, in
+// place, as the record's texts are split at their slashes.
+void BuildVersion5Line(std::uint8_t* record);
+
+// The mode's step on a finished line: runs its filter, marks column 46 and
+// blanks F064 as the mode requires. True when the line is to be written.
+bool ApplyModeStep(int mode);
+
+// Extracts records start to end inclusive for mode 2, 3, 4 or 5; every
+// outcome is reported through the notifier.
+void ExtractVersion5(int start, int end, int mode, Notifier& notifier);

@@ -1,0 +1,135 @@
+// The JCC, JCG and town/village tests on finished lines: every row gives the
+// six code columns before, the result, and the six columns the line holds after.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "extract/extraction_line.h"
+#include "extract/reference_filters.h"
+
+namespace {
+
+// A finished line with the given code in columns 10 to 15 and stamp prefix in
+// 47 to 50; every other column holds a marker byte so that stray writes show.
+std::string MakeLine(const std::string& code, const std::string& stamp)
+{
+    std::string line(kLineBufferSize, '#');
+    line.replace(F010, 6, code);
+    line.replace(F047, 4, stamp);
+    line[kLineColumns] = '\r';
+    line[kLineColumns + 1] = '\n';
+    line[kLineColumns + 2] = '\0';
+    return line;
+}
+
+// Everything but the code columns must come out as it went in.
+void ExpectOnlyCodeChanged(const std::string& before, const std::string& after)
+{
+    EXPECT_EQ(before.substr(0, F010), after.substr(0, F010));
+    EXPECT_EQ(before.substr(F010 + 6), after.substr(F010 + 6));
+}
+
+struct JccRow {
+    std::string code;
+    std::string stamp;
+    int result;
+    std::string after;
+};
+
+const JccRow kJccRows[] = {
+    {"0101  ", "2405", 1, "0101  "},
+    {"4999  ", "2405", 1, "4999  "},
+    {"5001  ", "2405", 0, "5001  "},
+    {"0101A ", "2405", 1, "0101A "},
+    {"123   ", "2405", 0, "123   "},
+    {"12345 ", "2405", 0, "12345 "},
+    {" 1234 ", "2405", 0, " 1234 "},
+    {"010203", "2405", 1, "0102  "},
+    {"520101", "2405", 1, "5201  "},
+    {"100105", "1004", 1, "100105"},
+    {"100105", "3001", 1, "100105"},
+    {"100105", "1003", 1, "1001  "},
+    {"100105", "3002", 1, "1001  "},
+    {"100105", "    ", 1, "1001  "},
+    {"100105", "12 5", 1, "1001  "},
+    // A sign and leading white space are part of the stamp's number.
+    {"100105", " +20", 1, "1001  "},
+    {"100105", "-999", 1, "1001  "},
+    // Only the 1001 city keeps its ward digits, and only inside the window.
+    {"100205", "2405", 1, "1002  "},
+    {"100123", "2405", 1, "100123"},
+    // Double-byte lead bytes are never digits.
+    {"0101\x82\xa0", "2405", 1, "0101\x82\xa0"},
+    {"\x82\x4f" "101 ", "2405", 0, "\x82\x4f" "101 "},
+    {"      ", "2405", 0, "      "},
+};
+
+TEST(IsJccCodeTest, AcceptsCitiesAndWardsAndShortensWardsOutsideTheWindow)
+{
+    for (const JccRow& row : kJccRows) {
+        SCOPED_TRACE("code [" + row.code + "] stamp [" + row.stamp + "]");
+        const std::string before = MakeLine(row.code, row.stamp);
+        std::string line = before;
+        EXPECT_EQ(row.result, IsJccCode(line.data() + F010, line.data() + F047));
+        EXPECT_EQ(row.after, line.substr(F010, 6));
+        ExpectOnlyCodeChanged(before, line);
+    }
+}
+
+struct CodeRow {
+    std::string code;
+    int result;
+    std::string after;
+};
+
+const CodeRow kJcgRows[] = {
+    {"12345 ", 1, "12345 "},
+    {"12345A", 1, "12345 "},
+    {"123456", 0, "123456"},
+    {"1234  ", 0, "1234  "},
+    {"1234A5", 0, "1234A5"},
+    {"12345\x82", 1, "12345 "},
+    {"1234 5", 0, "1234 5"},
+    {" 12345", 0, " 12345"},
+    {"      ", 0, "      "},
+};
+
+TEST(IsJcgCodeTest, AcceptsFiveDigitCountiesAndDropsATownLetter)
+{
+    for (const CodeRow& row : kJcgRows) {
+        SCOPED_TRACE("code [" + row.code + "]");
+        const std::string before = MakeLine(row.code, "2405");
+        std::string line = before;
+        EXPECT_EQ(row.result, IsJcgCode(line.data() + F010));
+        EXPECT_EQ(row.after, line.substr(F010, 6));
+        ExpectOnlyCodeChanged(before, line);
+    }
+}
+
+const CodeRow kTownRows[] = {
+    {"12345A", 1, "12345A"},
+    {"00000Z", 1, "00000Z"},
+    {"1234:A", 1, "1234:A"},
+    {"?;<=>Q", 1, "?;<=>Q"},
+    {"12345a", 0, "12345a"},
+    {"12345 ", 0, "12345 "},
+    {"123456", 0, "123456"},
+    {"1234AB", 0, "1234AB"},
+    {"1234/A", 0, "1234/A"},
+    {"1234@A", 0, "1234@A"},
+    {"12345\x82", 0, "12345\x82"},
+    {"\xb1" "2345A", 0, "\xb1" "2345A"},
+};
+
+TEST(IsTownCodeTest, AcceptsFiveBytesFrom0x30To0x3FAndALetterWithoutChangingTheLine)
+{
+    for (const CodeRow& row : kTownRows) {
+        SCOPED_TRACE("code [" + row.code + "]");
+        const std::string before = MakeLine(row.code, "2405");
+        std::string line = before;
+        EXPECT_EQ(row.result, IsTownCode(line.data() + F010));
+        EXPECT_EQ(before, line);
+    }
+}
+
+}  // namespace

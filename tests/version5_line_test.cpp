@@ -1,0 +1,228 @@
+// The version-5 line: the slash rule, the suffix after the leading text, the
+// texts reached by address, the never-cleared record buffer, and the mode step.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "extract/extraction_line.h"
+#include "extract/version5_extraction.h"
+#include "loglib/log_library.h"
+#include "tests/test_support.h"
+
+namespace {
+
+constexpr int kAddressOffsets[] = {821, 825, 829, 833, 837, 841, 845};
+
+std::string FinishedLine()
+{
+    return std::string(LineBuffer(), kLineBytesOnDisk);
+}
+
+std::string ExpectedLine(std::initializer_list<std::pair<int, std::string>> fields)
+{
+    std::string line(kLineColumns, ' ');
+    for (const auto& [column, text] : fields) {
+        line.replace(static_cast<std::size_t>(column), text.size(), text);
+    }
+    return line + "\r\n";
+}
+
+// A record buffer below 4 GiB, filled as a library copying NUL-terminated
+// texts would fill it.
+class Version5Record {
+public:
+    Version5Record() : m_bytes(LowAddressBytes(kVersion5RecordSize)) {}
+
+    Version5Record& Text(int offset, const std::string& text)
+    {
+        std::memcpy(m_bytes + offset, text.c_str(), text.size() + 1);
+        return *this;
+    }
+
+    // Stores the address of a copy of text, or 0 for nullptr.
+    Version5Record& Address(int offset, const char* text)
+    {
+        const char* copy = text == nullptr ? nullptr : LowAddressText(text);
+        StoreAddress(offset, copy);
+        return *this;
+    }
+
+    void StoreAddress(int offset, const void* address)
+    {
+        const auto value = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(address));
+        for (int i = 0; i < 4; ++i) {
+            m_bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+        }
+    }
+
+    std::uint8_t* Bytes() { return m_bytes; }
+
+private:
+    std::uint8_t* m_bytes;
+};
+
+TEST(Version5LineTest, EachTextGoesToItsField)
+{
+    Version5Record record;
+    record.Text(0, "JA2WCC/1")
+        .Text(21, "24/05/03 12:34J")
+        .Text(37, "100106")
+        .Text(44, "7.012")
+        .Text(51, "JEX")
+        .Text(57, "599")
+        .Address(821, "579")
+        .Address(825, "CW")
+        .Address(829, "100")
+        .Address(833, "Taro")
+        .Address(837, "Taito-ku")
+        .Address(841, "remark")
+        .Address(845, "last");
+    BuildVersion5Line(record.Bytes());
+    EXPECT_EQ(ExpectedLine({{F000, "JA2WCC"},
+                            {F007, "1"},
+                            {F010, "100106"},
+                            {F016, "7.012"},
+                            {F022, "CW"},
+                            {F029, "100"},
+                            {F032, "Taro"},
+                            {F044, "JEX"},
+                            {F047, "2405031234J"},
+                            {F058, "599"},
+                            {F061, "579"},
+                            {F064, "Taito-ku"},
+                            {F092, "remark"},
+                            {F146, "last"}}),
+              FinishedLine());
+}
+
+TEST(Version5LineTest, ZeroAddressesAndEmptyTextsGiveSpaces)
+{
+    Version5Record record;
+    for (int offset : kAddressOffsets) {
+        record.Address(offset, nullptr);
+    }
+    BuildVersion5Line(record.Bytes());
+    EXPECT_EQ(ExpectedLine({}), FinishedLine());
+}
+
+struct LeadingCase {
+    const char* name;
+    std::string leading;
+    std::string stamp;
+    std::string code;
+    std::string expected;  // the whole line, as ExpectedLine builds it
+};
+
+TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
+{
+    const LeadingCase cases[] = {
+        {"one slash", "ABCDEF/12", "", "", ExpectedLine({{F000, "ABCDEF 12"}})},
+        {"two slashes drop the rest", "ABCDEF/12/P", "", "", ExpectedLine({{F000, "ABCDEF 12"}})},
+        {"long suffix overwritten by the code", "ABC/DEFGH", "", "123456",
+         ExpectedLine({{F000, "ABC    DEF123456"}})},
+        // p = 20: the suffix is the stamp text from offset 21 up to its first
+        // slash, which the slash rule made a NUL.
+        {"twenty characters without slash", "ABCDEFGHIJKLMNOPQRST", "24/05/03 12:34J", "",
+         ExpectedLine({{F000, "ABCDEFG24"}, {11, "LMNOP"}, {17, "RST"}, {F047, "2405031234J"}})},
+        {"slash in the code", "", "", "1234/5", ExpectedLine({{F010, "1234"}})},
+        {"slash among the stamp bytes", "", "24/05/03 /2:34J", "",
+         ExpectedLine({{F047, "240503 234J"}})},
+    };
+    for (const LeadingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Version5Record record;
+        record.Text(0, c.leading).Text(21, c.stamp).Text(37, c.code);
+        for (int offset : kAddressOffsets) {
+            record.Address(offset, nullptr);
+        }
+        BuildVersion5Line(record.Bytes());
+        EXPECT_EQ(c.expected, FinishedLine());
+    }
+}
+
+TEST(Version5LineTest, OnlyTheFirstThreeCharactersOfTheTextAt51Survive)
+{
+    Version5Record record;
+    record.Text(51, "ABCDE");
+    BuildVersion5Line(record.Bytes());
+    EXPECT_EQ("ABC  ", FinishedLine().substr(F044, 5));
+}
+
+TEST(Version5LineTest, SlashRuleChangesOnlyTheFirst203Bytes)
+{
+    Version5Record record;
+    std::memset(record.Bytes() + 57, '/', 300);
+    record.Bytes()[357] = 0;
+    // An addressed text inside the first 203 bytes is cut too; one beyond is not.
+    std::memcpy(record.Bytes() + 190, "AB/CD", 5);
+    record.StoreAddress(833, record.Bytes() + 190);
+    std::memcpy(record.Bytes() + 400, "EF/GH", 6);
+    record.StoreAddress(841, record.Bytes() + 400);
+    BuildVersion5Line(record.Bytes());
+    EXPECT_EQ(0, record.Bytes()[202]);
+    EXPECT_EQ('/', record.Bytes()[203]);
+    EXPECT_EQ("AB ", FinishedLine().substr(F032, 3));
+    EXPECT_EQ("EF/GH ", FinishedLine().substr(F092, 6));
+}
+
+TEST(Version5LineTest, BytesThatTheNextReadDoesNotWriteKeepThePreviousRecord)
+{
+    Version5Record record;
+    record.Text(0, "ABCDEFGHIJKL/12").Text(37, "");
+    BuildVersion5Line(record.Bytes());
+    // The next record's leading text is shorter; the rest of the old one stays.
+    record.Text(0, "AB");
+    BuildVersion5Line(record.Bytes());
+    EXPECT_EQ("AB     DEF", FinishedLine().substr(0, 10));
+}
+
+struct ModeCase {
+    int mode;
+    std::string code;
+    std::string text51;
+    bool kept;
+    std::string codeAfter;
+    std::string f044After;
+    bool f064Blank;
+};
+
+TEST(Version5ModeStepTest, FilterThenMarkThenBlank)
+{
+    const ModeCase cases[] = {
+        {2, "520101", "XYZ", true, "520101", "XYZ", false},
+        {2, "12345A", "XY", true, "12345A", "XY ", false},
+        {3, "520101", "XYZ", true, "5201  ", "XYC", true},
+        {3, "0101", "XY", true, "0101  ", "XY ", true},
+        {3, "5001", "XYZ", false, "", "", false},
+        {4, "12345A", "XYZ", true, "12345 ", "XYC", true},
+        {4, "12345", "", true, "12345 ", "   ", true},
+        {4, "123456", "XYZ", false, "", "", false},
+        {5, "1234:A", "XYZ", true, "1234:A", "XYC", false},
+        {5, "12345a", "XYZ", false, "", "", false},
+    };
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE("mode " + std::to_string(c.mode) + " code " + c.code);
+        Version5Record record;
+        record.Text(0, "JA1ABC").Text(21, "24/05/03 12:34J").Text(37, c.code).Text(51, c.text51);
+        record.Address(837, "QTH text of twenty-eight bytes");
+        BuildVersion5Line(record.Bytes());
+        const std::string before = FinishedLine();
+        EXPECT_EQ(c.kept, ApplyModeStep(c.mode));
+        if (!c.kept) {
+            continue;
+        }
+        const std::string after = FinishedLine();
+        EXPECT_EQ(c.codeAfter, after.substr(F010, 6));
+        EXPECT_EQ(c.f044After, after.substr(F044, 3));
+        EXPECT_EQ(c.f064Blank ? std::string(28, ' ') : before.substr(F064, 28),
+                  after.substr(F064, 28));
+        // Nothing else of the line changes.
+        EXPECT_EQ(before.substr(0, F010), after.substr(0, F010));
+        EXPECT_EQ(before.substr(F016, F044 - F016), after.substr(F016, F044 - F016));
+        EXPECT_EQ(before.substr(F047, F064 - F047), after.substr(F047, F064 - F047));
+        EXPECT_EQ(before.substr(F092), after.substr(F092));
+    }
+}
+
+}  // namespace
