@@ -1,5 +1,7 @@
 // Windows module loading: the platform's own search order for a bare name.
 #include <windows.h>
+// windows.h defines FreeModule as a macro for FreeLibrary; ours is a function.
+#undef FreeModule
 
 #include "platform/module_loader.h"
 
