@@ -1,0 +1,18 @@
+// A database file mapped read-only into memory, so that reading record n
+// touches only that record's bytes. Part of the stand-in library.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct MappedFile {
+    const std::uint8_t* bytes = nullptr;
+    std::size_t size = 0;
+};
+
+// Maps the whole file; false when it cannot be opened or mapped, or is empty.
+// With belowFourGiB the mapping ends below 4 GiB, so that an address into it
+// fits a 4-byte field; where the platform cannot promise that, mapping fails.
+bool MapFile(const char* path, bool belowFourGiB, MappedFile& mapped);
+
+void UnmapFile(const MappedFile& mapped);

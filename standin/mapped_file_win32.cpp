@@ -1,0 +1,38 @@
+// Win32 file mapping. Every address of a 32-bit process fits a 4-byte field,
+// so the request for a low mapping needs nothing more.
+#include <windows.h>
+
+#include "standin/mapped_file.h"
+
+bool MapFile(const char* path, bool /*belowFourGiB*/, MappedFile& mapped) {
+    // Other processes may read, write or delete the file meanwhile, as with
+    // the rest of the program's files.
+    const HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    LARGE_INTEGER size{};
+    HANDLE mapping = nullptr;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart <= MAXDWORD) {
+        mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    }
+    CloseHandle(file);
+    if (mapping == nullptr) {
+        return false;
+    }
+    // The view keeps the mapping object, and with it the file, alive.
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    CloseHandle(mapping);
+    if (view == nullptr) {
+        return false;
+    }
+    mapped.bytes = static_cast<const std::uint8_t*>(view);
+    mapped.size = static_cast<std::size_t>(size.QuadPart);
+    return true;
+}
+
+void UnmapFile(const MappedFile& mapped) {
+    UnmapViewOfFile(mapped.bytes);
+}
