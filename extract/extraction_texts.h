@@ -6,11 +6,14 @@ inline constexpr const char* kVersion5OutputName = "TARVEK5_EXT_DAT.TXT";
 inline constexpr const char* kJccOutputName = "TARVEK5_JCC_DAT.TXT";
 inline constexpr const char* kJcgOutputName = "TARVEK5_JCG_DAT.TXT";
 inline constexpr const char* kTownOutputName = "TARVEK5_TOWN_DAT.TXT";
+inline constexpr const char* kBackupInputName = "BAK0001.TXT";
+inline constexpr const char* kBackupOutputName = "TARVEK_CONV_DATA.TXT";
 
 inline constexpr const char* kMsgFinished = "終了しました";
 inline constexpr const char* kMsgRecordNumberUnreadable = "レコード番号が読めません";
 inline constexpr const char* kMsgVersion4DatabaseCannotOpen = "TARVEK.DBSがオープンできません";
 inline constexpr const char* kMsgVersion5DatabaseCannotOpen = "TARVEK50.VDBがオープンできません";
+inline constexpr const char* kMsgBackupInputNotFound = "BAK0001.TXTファイルが見つかりません";
 
 // Appended to an output file's name: it cannot be created, or not written.
 inline constexpr const char* kMsgSuffixCannotCreate = "ファイルが作成できません";

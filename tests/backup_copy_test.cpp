@@ -1,0 +1,193 @@
+// The backup range copy: which lines of "BAK0001.TXT" reach
+// "TARVEK_CONV_DATA.TXT", and what the user is told when a file cannot be
+// read, created or written.
+#include "extract/backup_copy.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/notifier.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kInput = "BAK0001.TXT";
+const std::string kOutput = "TARVEK_CONV_DATA.TXT";
+const std::vector<std::string> kFinished = {"終了しました"};
+const std::vector<std::string> kCannotWrite = {"TARVEK_CONV_DATA.TXTファイルに書き込めません"};
+
+const std::string kFiveLines = "L1\r\nL2\r\nL3\r\nL4\r\nL5\r\n";
+const std::string k250 = std::string(200, 'a') + std::string(50, 'b');
+const std::string k200 = std::string(200, 'c');
+// 1000 lines of 199 characters: far more output than one 64 KiB buffer.
+std::string ManyLines() {
+    std::string lines;
+    for (int i = 0; i < 1000; ++i) {
+        lines += std::string(199, 'x') + "\r\n";
+    }
+    return lines;
+}
+
+// A double-byte character (82 A0) whose bytes fall into two pieces.
+const std::string kSplitCharacter = std::string(199, 'd') + "\x82\xA0";
+
+struct RangeRow {
+    const char* name;
+    std::string input;
+    int start;
+    int end;
+    std::string output;
+};
+
+const RangeRow kRangeRows[] = {
+    {"middle_lines", kFiveLines, 2, 3, "L2\r\nL3\r\n"},
+    {"first_line", kFiveLines, 1, 1, "L1\r\n"},
+    {"last_line", kFiveLines, 5, 5, "L5\r\n"},
+    {"start_past_end_of_input", "L1\r\nL2\r\nL3\r\n", 4, 10, ""},
+    {"negative_start", kFiveLines, -5, 2, "L1\r\nL2\r\n"},
+    {"negative_range", kFiveLines, -5, -1, ""},
+    {"end_past_end_of_input", kFiveLines, 4, 10, "L4\r\nL5\r\n"},
+    {"end_int_max", kFiveLines, 3, INT_MAX, "L3\r\nL4\r\nL5\r\n"},
+    {"widest_range", kFiveLines, INT_MIN, INT_MAX, kFiveLines},
+    {"empty_input", "", 1, 1, ""},
+    {"first_piece_of_250", k250 + "\r\nL2\r\n", 1, 1, std::string(200, 'a')},
+    {"second_piece_of_250", k250 + "\r\nL2\r\n", 2, 3, std::string(50, 'b') + "\r\nL2\r\n"},
+    {"pieces_of_250_joined", k250 + "\r\n", 1, 2, k250 + "\r\n"},
+    {"line_of_200_counts_two", k200 + "\r\nL3\r\n", 1, 2, k200 + "\r\n"},
+    {"line_end_of_200_alone", k200 + "\r\nL3\r\n", 2, 2, "\r\n"},
+    {"after_line_of_200", k200 + "\r\nL3\r\n", 3, 3, "L3\r\n"},
+    {"line_of_199_is_one", std::string(199, 'e') + "\nL2\n", 1, 1, std::string(199, 'e') + "\r\n"},
+    {"split_character_whole", kSplitCharacter + "\r\n", 1, 2, kSplitCharacter + "\r\n"},
+    {"split_character_second_byte", kSplitCharacter + "\r\n", 2, 2, "\xA0\r\n"},
+    {"bare_lf_becomes_crlf", "a\nb\nc\n", 1, 3, "a\r\nb\r\nc\r\n"},
+    {"bare_cr_kept", "a\rb\r\nc\r\n", 1, 2, "a\rb\r\nc\r\n"},
+    {"last_line_without_lf", "L1\r\nL2", 1, 5, "L1\r\nL2"},
+    {"eof_byte_ends_input", "L1\r\nL2\r\n\x1AL3\r\nL4\r\n", 1, 10, "L1\r\nL2\r\n"},
+    {"nothing_counted_after_eof_byte", "L1\r\n\x1AL2\r\nL3\r\n", 2, 3, ""},
+    {"eof_byte_inside_line", "L1\r\nL2\x1AL2\r\n", 2, 2, "L2"},
+    {"nul_bytes_copied", "a\0b\r\n"s, 1, 1, "a\0b\r\n"s},
+};
+
+// Records each message with the output file's bytes at that moment: the
+// finished message may come only once the output is complete on disk.
+class OutputSnapshotNotifier final : public Notifier {
+  public:
+    void Show(std::string_view text) override {
+        m_messages.emplace_back(text);
+        m_outputs.push_back(ReadFileBytes(kOutput));
+    }
+    const std::vector<std::string>& Messages() const { return m_messages; }
+    const std::vector<std::string>& Outputs() const { return m_outputs; }
+
+  private:
+    std::vector<std::string> m_messages;
+    std::vector<std::string> m_outputs;
+};
+
+// Rows print as their names in test listings.
+void PrintTo(const RangeRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class BackupCopyRange : public testing::TestWithParam<RangeRow> {};
+
+TEST_P(BackupCopyRange, CopiesLinesInRange) {
+    const RangeRow& row = GetParam();
+    ScratchFolder scratch;
+    WriteFileBytes(kInput, row.input);
+    // A previous output, longer than any expected one: a run replaces it.
+    WriteFileBytes(kOutput, std::string(1000, 'z') + "\r\n");
+
+    OutputSnapshotNotifier notifier;
+    CopyBackupRange(row.start, row.end, notifier);
+
+    EXPECT_EQ(notifier.Messages(), kFinished);
+    EXPECT_EQ(notifier.Outputs(), std::vector<std::string>{row.output});
+    EXPECT_EQ(ReadFileBytes(kInput), row.input);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BackupCopyRange, testing::ValuesIn(kRangeRows),
+                         [](const auto& rowInfo) { return std::string(rowInfo.param.name); });
+
+TEST(BackupCopyInput, MissingInputLeavesOutputAlone) {
+    ScratchFolder scratch;
+    RecordingNotifier notifier;
+    CopyBackupRange(1, 5, notifier);
+    EXPECT_EQ(notifier.Messages(), std::vector<std::string>{"BAK0001.TXTファイルが見つかりません"});
+    EXPECT_FALSE(FileExists(kOutput));
+
+    const std::string previous = "previous output\r\n";
+    WriteFileBytes(kOutput, previous);
+    fs::create_directory(kInput);
+    RecordingNotifier second;
+    CopyBackupRange(1, 5, second);
+    EXPECT_EQ(second.Messages(), std::vector<std::string>{"BAK0001.TXTファイルが見つかりません"});
+    EXPECT_EQ(ReadFileBytes(kOutput), previous);
+}
+
+// The system refuses to create the output when a folder stands at its name.
+TEST(BackupCopyOutput, CannotCreate) {
+    ScratchFolder scratch;
+    WriteFileBytes(kInput, kFiveLines);
+    fs::create_directory(kOutput);
+
+    RecordingNotifier notifier;
+    CopyBackupRange(1, 5, notifier);
+
+    EXPECT_EQ(notifier.Messages(),
+              std::vector<std::string>{"TARVEK_CONV_DATA.TXTファイルが作成できません"});
+    EXPECT_TRUE(fs::is_directory(kOutput));
+    EXPECT_TRUE(fs::is_empty(kOutput));
+}
+
+struct FullDeviceRow {
+    const char* name;
+    std::string input;
+    int start;
+    int end;
+    std::vector<std::string> messages;
+};
+
+// Under 64 KiB of output the failure shows when the file is closed, above it
+// at a write; an empty output writes nothing and so finishes.
+const FullDeviceRow kFullDeviceRows[] = {
+    {"fails_at_close", kFiveLines, 1, 5, kCannotWrite},
+    {"fails_at_write", ManyLines(), 1, 1000, kCannotWrite},
+    {"nothing_to_write", kFiveLines, 6, 9, kFinished},
+};
+
+// The build lays out a folder whose TARVEK_CONV_DATA.TXT is a link to the
+// full device: a Windows program under Wine cannot make such a link itself.
+TEST(BackupCopyOutput, FullDevice) {
+    const std::string folder = TestExecutableFolder() + "full_device";
+    // Opened rather than looked up: Wine reports no attributes for a device.
+    std::FILE* device = std::fopen((folder + "/" + kOutput).c_str(), "rb");
+    if (device == nullptr) {
+        GTEST_SKIP() << "the build made no " << folder << "/" << kOutput
+                     << " linked to /dev/full (no /dev/full on the build machine?)";
+    }
+    std::fclose(device);
+    ScratchFolder scratch;
+    fs::current_path(folder);
+    for (const FullDeviceRow& row : kFullDeviceRows) {
+        SCOPED_TRACE(row.name);
+        WriteFileBytes(kInput, row.input);
+        RecordingNotifier notifier;
+        CopyBackupRange(row.start, row.end, notifier);
+        fs::remove(kInput);
+        EXPECT_EQ(notifier.Messages(), row.messages);
+    }
+}
+
+}  // namespace
