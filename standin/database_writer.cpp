@@ -83,6 +83,10 @@ bool FitsVersion5Record(const Version5RecordTexts& texts) {
     return true;
 }
 
+void Version4DatabaseBuilder::Reserve(std::size_t records) {
+    m_records.reserve(records * kVersion4RecordSize);
+}
+
 void Version4DatabaseBuilder::Add(const Version4RecordImage& image) {
     m_records.insert(m_records.end(), image.begin(), image.end());
     ++m_count;
@@ -95,6 +99,10 @@ bool Version4DatabaseBuilder::Write(const std::string& path) const {
 // The pool starts with the empty text, which every empty text of every
 // record shares.
 Version5DatabaseBuilder::Version5DatabaseBuilder() : m_pool(1, '\0') {}
+
+void Version5DatabaseBuilder::Reserve(std::size_t records) {
+    m_index.reserve(records * kVersion5IndexEntrySize);
+}
 
 bool Version5DatabaseBuilder::Add(const Version5RecordTexts& texts) {
     const std::string* all[kVersion5TextsPerRecord] = {

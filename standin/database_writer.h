@@ -42,6 +42,8 @@ bool FitsVersion5Record(const Version5RecordTexts& texts);
 // Collects version-4 records in memory and writes "TARVEK.DBS" in one go.
 class Version4DatabaseBuilder {
   public:
+    // Room for this many records, to spare the growth of a large database.
+    void Reserve(std::size_t records);
     void Add(const Version4RecordImage& image);
     bool Write(const std::string& path) const;
 
@@ -55,6 +57,9 @@ class Version4DatabaseBuilder {
 class Version5DatabaseBuilder {
   public:
     Version5DatabaseBuilder();
+
+    // Room for this many index entries, to spare the growth of a large database.
+    void Reserve(std::size_t records);
 
     // Returns false, adding nothing, when a copied text is too long (see
     // FitsVersion5Record) or the file would outgrow its 32-bit offsets.
