@@ -172,6 +172,7 @@ TEST(BackupCopyOutput, FullDevice) {
                      << " linked to /dev/full (no /dev/full on the build machine?)";
     }
     std::fclose(device);
+    // The scratch folder gives back the previous working directory at the end.
     ScratchFolder scratch;
     fs::current_path(folder);
     for (const FullDeviceRow& row : kFullDeviceRows) {
