@@ -79,7 +79,9 @@ void InstallStandin(std::string_view variant)
 {
     const std::string source =
         TestExecutableFolder() + "../standin/" + std::string(variant) + "/TARVEK50.DLL";
-    fs::copy_file(source, "TARVEK50.DLL", fs::copy_options::overwrite_existing);
+    // Removed first: the Windows build's copy_file does not overwrite.
+    fs::remove("TARVEK50.DLL");
+    fs::copy_file(source, "TARVEK50.DLL");
 }
 
 void SetStandinControl(const char* name, const std::string& value)

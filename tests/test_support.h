@@ -35,7 +35,7 @@ void SetStandinControl(const char* name, const std::string& value);
 void ClearStandinControls();
 
 // Turns on the stand-in's call trace and returns what it recorded so far, one
-// event a line ("load", "TarvekOpen TARVEK.VDB", "VKD_readv 3", "unload", ...).
+// event a line ("load", "TarvekOpen 0 TARVEK.VDB 0", "VKD_readv 3", "unload", ...).
 void StartStandinTrace();
 std::string StandinTrace();
 

@@ -1,0 +1,400 @@
+// The version-4 and version-5 extraction flows against the stand-in library:
+// which messages in which order, which lines reach the file, and that the
+// library is released on every path.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "extract/extraction_line.h"
+#include "extract/version4_extraction.h"
+#include "extract/version5_extraction.h"
+#include "platform/notifier.h"
+#include "standin/database_writer.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+const std::string kFinished = "終了しました";
+const std::string kUnreadable = "レコード番号が読めません";
+const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
+
+// The callsigns of the records, one per record number from 1.
+const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
+
+void WriteVersion4Log()
+{
+    std::vector<Version4RecordImage> images;
+    for (const std::string& call : kCallsigns) {
+        Version4RecordTexts texts;
+        texts.f000 = call;
+        texts.f047 = "24/05/03 12:34J";
+        Version4RecordImage image;
+        ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
+        images.push_back(image);
+    }
+    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
+}
+
+// The lines of an output file; each must be 202 bytes ending in CR LF.
+std::vector<std::string> OutputLines(const std::string& name)
+{
+    const std::string bytes = ReadFileBytes(name);
+    EXPECT_EQ(0U, bytes.size() % kLineBytesOnDisk) << name;
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at + kLineBytesOnDisk <= bytes.size(); at += kLineBytesOnDisk) {
+        lines.push_back(bytes.substr(at, kLineBytesOnDisk));
+        EXPECT_EQ("\r\n", lines.back().substr(kLineColumns));
+    }
+    return lines;
+}
+
+std::vector<std::string> Callsigns(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> calls;
+    for (const std::string& line : lines) {
+        calls.push_back(line.substr(F000, 6));
+    }
+    return calls;
+}
+
+std::vector<std::string> CallsignsOf(int first, int last)
+{
+    return {kCallsigns.begin() + first - 1, kCallsigns.begin() + last};
+}
+
+class ExtractionFlowTest : public testing::Test {
+protected:
+    ScratchFolder m_folder;
+    RecordingNotifier m_notifier;
+};
+
+struct RangeCase {
+    int start;
+    int end;
+    std::string failRead;  // record number whose read fails, or empty
+    std::vector<std::string> calls;
+    Messages messages;
+};
+
+TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
+{
+    WriteVersion4Log();
+    InstallStandin();
+    const RangeCase cases[] = {
+        {1, 5, "", CallsignsOf(1, 5), {kFinished}},
+        {2, 2, "", CallsignsOf(2, 2), {kFinished}},
+        {1, 5, "1", {}, {kUnreadable, kFinished}},
+        {2, 5, "4", CallsignsOf(2, 3), {kUnreadable, kFinished}},
+        // Past the last record the library's read fails like any other.
+        {4, 9, "", CallsignsOf(4, 5), {kUnreadable, kFinished}},
+        {-2, 3, "", {}, {kUnreadable, kFinished}},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start) + ".." + std::to_string(c.end));
+        SetStandinControl("TARVEK_STANDIN_FAIL_READ", c.failRead);
+        RecordingNotifier notifier;
+        ExtractVersion4(c.start, c.end, notifier);
+        EXPECT_EQ(c.messages, notifier.Messages());
+        EXPECT_EQ(c.calls, Callsigns(OutputLines("TARVEK4_EXT_DAT.TXT")));
+        EXPECT_FALSE(IsLogLibraryLoaded());
+    }
+}
+
+TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
+{
+    WriteVersion4Log();
+    InstallStandin();
+    StartStandinTrace();
+    SetStandinControl("TARVEK_STANDIN_FAIL_READ", "3");
+    ExtractVersion4(1, 5, m_notifier);
+    EXPECT_EQ(
+        "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrRead 1\nDbsDbrRead 2\nDbsDbrRead 3\n"
+        "DbsDbrClose\nunload\n",
+        StandinTrace());
+}
+
+TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
+{
+    WriteVersion4Log();
+    InstallStandin();
+    StartStandinTrace();
+    SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
+    WriteFileBytes("TARVEK4_EXT_DAT.TXT", "earlier output\r\n");
+    ExtractVersion4(1, 5, m_notifier);
+    EXPECT_EQ(Messages{"TARVEK.DBSがオープンできません"}, m_notifier.Messages());
+    EXPECT_EQ("earlier output\r\n", ReadFileBytes("TARVEK4_EXT_DAT.TXT"));
+    EXPECT_EQ("load\nDbsDbrOpen TARVEK.DBS\nunload\n", StandinTrace());
+}
+
+TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
+{
+    WriteVersion4Log();
+    ExtractVersion4(1, 5, m_notifier);
+    ExtractVersion5(1, 5, 3, m_notifier);
+    EXPECT_EQ((Messages{kNoLibrary, kNoLibrary}), m_notifier.Messages());
+    EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
+    EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
+}
+
+// Version-5 records whose codes each filter judges differently.
+struct Version5Row {
+    std::string leading;
+    std::string code;
+    std::string text51;
+};
+
+const Version5Row kVersion5Rows[] = {
+    {"JA1AAA", "1101", "JEX"},     // city: JCC
+    {"JA1BBB/1", "100105", "JE"},  // Tokyo ward before April 2010: JCC as 1001
+    {"JA1CCC", "11003B", "NQX"},   // town: JCG as 11003, town
+    {"JA1DDD/M", "10007", "JQX"},  // county: JCG
+    {"JA1EEE", "5001", "NNX"},     // nothing
+};
+
+void WriteVersion5Log()
+{
+    std::vector<Version5RecordTexts> records;
+    for (const Version5Row& row : kVersion5Rows) {
+        Version5RecordTexts texts;
+        texts.leading = row.leading;
+        texts.stamp = "09/12/31 23:59J";
+        texts.code = row.code;
+        texts.text51 = row.text51;
+        texts.addressed[4] = "QTH that the JCC and JCG files blank";
+        records.push_back(texts);
+    }
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+}
+
+struct ModeCase {
+    int mode;
+    std::string file;
+    std::vector<std::string> calls;
+    std::vector<std::string> codes;
+    bool f064Blank;
+};
+
+TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
+{
+    WriteVersion5Log();
+    InstallStandin();
+    const ModeCase cases[] = {
+        {2,
+         "TARVEK5_EXT_DAT.TXT",
+         CallsignsOf(1, 5),
+         {"1101  ", "100105", "11003B", "10007 ", "5001  "},
+         false},
+        {3, "TARVEK5_JCC_DAT.TXT", CallsignsOf(1, 2), {"1101  ", "1001  "}, true},
+        {4, "TARVEK5_JCG_DAT.TXT", CallsignsOf(3, 4), {"11003 ", "10007 "}, true},
+        {5, "TARVEK5_TOWN_DAT.TXT", CallsignsOf(3, 3), {"11003B"}, false},
+    };
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE(c.mode);
+        RecordingNotifier notifier;
+        ExtractVersion5(1, 5, c.mode, notifier);
+        EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+        const std::vector<std::string> lines = OutputLines(c.file);
+        EXPECT_EQ(c.calls, Callsigns(lines));
+        for (std::size_t i = 0; i < lines.size() && i < c.codes.size(); ++i) {
+            EXPECT_EQ(c.codes[i], lines[i].substr(F010, 6));
+            const std::string f064 = lines[i].substr(F064, kF064Width);
+            EXPECT_EQ(c.f064Blank, f064 == std::string(kF064Width, ' ')) << f064;
+        }
+        EXPECT_FALSE(IsLogLibraryLoaded());
+    }
+}
+
+TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
+{
+    WriteVersion5Log();
+    InstallStandin();
+    ExtractVersion5(1, 5, 2, m_notifier);
+    std::string marks;
+    for (const std::string& line : OutputLines("TARVEK5_EXT_DAT.TXT")) {
+        marks += line.substr(F044, 3) + "|";
+    }
+    EXPECT_EQ("JEX|JE |NQX|JQX|NNX|", marks);
+    ExtractVersion5(1, 5, 4, m_notifier);
+    marks.clear();
+    for (const std::string& line : OutputLines("TARVEK5_JCG_DAT.TXT")) {
+        marks += line.substr(F044, 3) + "|";
+    }
+    EXPECT_EQ("NQC|JQC|", marks);
+    ExtractVersion5(1, 2, 3, m_notifier);
+    marks.clear();
+    for (const std::string& line : OutputLines("TARVEK5_JCC_DAT.TXT")) {
+        marks += line.substr(F044, 3) + "|";
+    }
+    EXPECT_EQ("JEC|JE |", marks);
+}
+
+TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
+{
+    WriteVersion5Log();
+    InstallStandin();
+    WriteFileBytes("TARVEK5_TOWN_DAT.TXT", "earlier output\r\n");
+    ExtractVersion5(5, 5, 5, m_notifier);
+    EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
+    EXPECT_EQ("", ReadFileBytes("TARVEK5_TOWN_DAT.TXT"));
+}
+
+TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
+{
+    WriteVersion5Log();
+    InstallStandin();
+    StartStandinTrace();
+    SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
+    ExtractVersion5(1, 5, 2, m_notifier);
+    EXPECT_EQ((Messages{kUnreadable, kFinished}), m_notifier.Messages());
+    EXPECT_EQ(CallsignsOf(1, 1), Callsigns(OutputLines("TARVEK5_EXT_DAT.TXT")));
+    EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nVKD_readv 1\nVKD_readv 2\nTarvekClose 0\nunload\n",
+              StandinTrace());
+}
+
+TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
+{
+    WriteVersion5Log();
+    InstallStandin();
+    StartStandinTrace();
+    SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
+    ExtractVersion5(1, 5, 3, m_notifier);
+    EXPECT_EQ(Messages{"TARVEK50.VDBがオープンできません"}, m_notifier.Messages());
+    EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
+    EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nunload\n", StandinTrace());
+}
+
+TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
+{
+    std::vector<Version5RecordTexts> records(2);
+    records[0].leading = "ABCDEFGHIJKL/12";
+    records[1].leading = "AB";
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+    InstallStandin();
+    ExtractVersion5(1, 2, 2, m_notifier);
+    const std::vector<std::string> lines = OutputLines("TARVEK5_EXT_DAT.TXT");
+    ASSERT_EQ(2U, lines.size());
+    EXPECT_EQ("ABCDEFG12 ", lines[0].substr(0, 10));
+    // "AB" and its NUL overwrite the first three bytes; from offset 3 the old
+    // text "DEFGHIJKL" is now the suffix.
+    EXPECT_EQ("AB     DEF", lines[1].substr(0, 10));
+}
+
+// An output that cannot be created: a folder stands where the file would go.
+TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
+{
+    WriteVersion4Log();
+    WriteVersion5Log();
+    InstallStandin();
+    StartStandinTrace();
+    std::filesystem::create_directory("TARVEK4_EXT_DAT.TXT");
+    std::filesystem::create_directory("TARVEK5_JCG_DAT.TXT");
+    ExtractVersion4(1, 5, m_notifier);
+    ExtractVersion5(1, 5, 4, m_notifier);
+    EXPECT_EQ((Messages{"TARVEK4_EXT_DAT.TXTファイルが作成できません",
+                        "TARVEK5_JCG_DAT.TXTファイルが作成できません"}),
+              m_notifier.Messages());
+    EXPECT_EQ(
+        "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n"
+        "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n",
+        StandinTrace());
+}
+
+}  // namespace
+
+namespace {
+
+// The build lays out a folder whose output files are links to the full
+// device (a Windows program under Wine cannot make such links itself).
+class FullDeviceTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = TestExecutableFolder() + "full_device_extraction";
+        std::FILE* device = std::fopen((m_folder + "/TARVEK4_EXT_DAT.TXT").c_str(), "rb");
+        if (device == nullptr) {
+            GTEST_SKIP() << "the build made no " << m_folder << " with links to /dev/full";
+        }
+        std::fclose(device);
+        std::filesystem::current_path(m_folder);
+        InstallStandin();
+        StartStandinTrace();
+    }
+
+    void TearDown() override
+    {
+        for (const char* name : {"TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL", "STANDIN_TRACE.TXT"}) {
+            std::filesystem::remove(name);
+        }
+    }
+
+    ScratchFolder m_scratch;
+    std::string m_folder;
+};
+
+// Callsigns of a log long enough that its output outgrows the write buffer.
+std::vector<Version5RecordTexts> ManyVersion5Records(int count)
+{
+    std::vector<Version5RecordTexts> records(static_cast<std::size_t>(count));
+    for (auto& record : records) {
+        record.leading = "JA1ABC";
+        record.code = "1101";
+        record.text51 = "JEX";
+    }
+    return records;
+}
+
+int CountOf(const std::string& text, const std::string& what)
+{
+    int count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
+{
+    WriteVersion4Log();
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(5)));
+    RecordingNotifier notifier;
+    ExtractVersion4(1, 5, notifier);
+    ExtractVersion5(1, 5, 2, notifier);
+    ExtractVersion5(1, 5, 3, notifier);
+    EXPECT_EQ((Messages{"TARVEK4_EXT_DAT.TXTファイルに書き込めません",
+                        "TARVEK5_EXT_DAT.TXTファイルに書き込めません",
+                        "TARVEK5_JCC_DAT.TXTファイルに書き込めません"}),
+              notifier.Messages());
+    // Every run closed its database and released the library.
+    EXPECT_EQ(3, CountOf(StandinTrace(), "unload"));
+    EXPECT_EQ(1, CountOf(StandinTrace(), "DbsDbrClose"));
+    EXPECT_EQ(2, CountOf(StandinTrace(), "TarvekClose 0"));
+    EXPECT_FALSE(IsLogLibraryLoaded());
+}
+
+TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
+{
+    constexpr int kRecords = 2000;  // 404,000 bytes of lines
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(kRecords)));
+    RecordingNotifier notifier;
+    ExtractVersion5(1, kRecords, 2, notifier);
+    EXPECT_EQ(Messages{"TARVEK5_EXT_DAT.TXTファイルに書き込めません"}, notifier.Messages());
+    const int reads = CountOf(StandinTrace(), "VKD_readv");
+    EXPECT_GT(reads, 0);
+    EXPECT_LT(reads, kRecords);
+    EXPECT_EQ(1, CountOf(StandinTrace(), "TarvekClose 0"));
+}
+
+TEST_F(FullDeviceTest, RunThatWritesNothingStillFinishes)
+{
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(3)));
+    RecordingNotifier notifier;
+    // Code 1101 is no town: nothing is written, so nothing can fail.
+    ExtractVersion5(1, 3, 5, notifier);
+    EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+}
+
+}  // namespace

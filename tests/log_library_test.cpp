@@ -1,0 +1,162 @@
+// The log library binding and the record-count probe, against the stand-in
+// library laid out in a scratch working folder.
+#include "loglib/log_library.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/notifier.h"
+#include "standin/database_writer.h"
+#include "tests/test_support.h"
+
+namespace {
+
+const std::vector<std::string> kNoMessages;
+const std::vector<std::string> kLibraryMessage = {"TARVEK50.DLLがオープンできません"};
+
+// Databases of 3 version-4 and 5 version-5 records, so that the count tells
+// which one was opened.
+void WriteDatabases()
+{
+    Version4RecordTexts texts;
+    texts.f000 = "JA1ABC";
+    Version4RecordImage image;
+    ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
+    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", {image, image, image}));
+    Version5RecordTexts record;
+    record.leading = "JA1ABC/1";
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", {record, record, record, record, record}));
+}
+
+class LogLibraryTest : public testing::Test {
+protected:
+    ScratchFolder m_folder;
+    RecordingNotifier m_notifier;
+};
+
+TEST_F(LogLibraryTest, WithoutTheLibraryEveryModeReportsItAndGivesMinusOne)
+{
+    WriteDatabases();
+    for (int mode : {0, 1, 2, 5, 7, -1}) {
+        SCOPED_TRACE(mode);
+        RecordingNotifier notifier;
+        EXPECT_EQ(-1, GetRecordCount(mode, notifier));
+        EXPECT_EQ(kLibraryMessage, notifier.Messages());
+    }
+    EXPECT_EQ(-1, LoadLogLibrary());
+}
+
+struct ModeCase {
+    int mode;
+    int count;
+    std::string trace;
+};
+
+TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
+{
+    WriteDatabases();
+    InstallStandin();
+    StartStandinTrace();
+    const ModeCase cases[] = {
+        {1, 3, "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n"},
+        {2, 5, "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"},
+        {3, 5, "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"},
+        {5, 5, "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"},
+        // Any mode above 5 reads the version-5 database too.
+        {7, 5, "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"},
+        {15, 5, "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"},
+        // Modes 0 and below load and release the library but open nothing.
+        {0, -1, "load\nunload\n"},
+        {-1, -1, "load\nunload\n"},
+        {-2147483647 - 1, -1, "load\nunload\n"},
+    };
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE(c.mode);
+        WriteFileBytes("STANDIN_TRACE.TXT", "");
+        EXPECT_EQ(c.count, GetRecordCount(c.mode, m_notifier));
+        EXPECT_EQ(c.trace, StandinTrace());
+        EXPECT_FALSE(IsLogLibraryLoaded());
+    }
+    EXPECT_EQ(kNoMessages, m_notifier.Messages());
+}
+
+TEST_F(LogLibraryTest, CountPassesThroughAsTheLibraryReportsIt)
+{
+    WriteDatabases();
+    InstallStandin();
+    for (const char* count : {"0", "-5", "1000000", "2147483647", "-2147483648"}) {
+        SCOPED_TRACE(count);
+        SetStandinControl("TARVEK_STANDIN_COUNT", count);
+        const int expected = static_cast<int>(std::stoll(count));
+        EXPECT_EQ(expected, GetRecordCount(1, m_notifier));
+        EXPECT_EQ(expected, GetRecordCount(2, m_notifier));
+    }
+    EXPECT_EQ(kNoMessages, m_notifier.Messages());
+}
+
+TEST_F(LogLibraryTest, FailedOpenGivesMinusOneWithoutCloseOrMessage)
+{
+    WriteDatabases();
+    InstallStandin();
+    StartStandinTrace();
+    SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
+    EXPECT_EQ(-1, GetRecordCount(1, m_notifier));
+    EXPECT_EQ(-1, GetRecordCount(4, m_notifier));
+    EXPECT_EQ(
+        "load\nDbsDbrOpen TARVEK.DBS\nunload\n"
+        "load\nTarvekOpen 0 TARVEK.VDB 0\nunload\n",
+        StandinTrace());
+    EXPECT_EQ(kNoMessages, m_notifier.Messages());
+    EXPECT_FALSE(IsLogLibraryLoaded());
+}
+
+TEST_F(LogLibraryTest, MissingDatabaseFileGivesMinusOne)
+{
+    InstallStandin();
+    EXPECT_EQ(-1, GetRecordCount(1, m_notifier));
+    EXPECT_EQ(-1, GetRecordCount(2, m_notifier));
+    EXPECT_EQ(kNoMessages, m_notifier.Messages());
+    EXPECT_FALSE(IsLogLibraryLoaded());
+}
+
+TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
+{
+    WriteDatabases();
+    StartStandinTrace();
+    for (const char* entry :
+         {"TarvekOpen", "TarvekClose", "VKD_readv", "DbsDbrOpen", "DbsDbrClose", "DbsDbrRead"}) {
+        SCOPED_TRACE(entry);
+        InstallStandin(std::string("without_") + entry);
+        WriteFileBytes("STANDIN_TRACE.TXT", "");
+        RecordingNotifier notifier;
+        EXPECT_EQ(-1, GetRecordCount(1, notifier));
+        EXPECT_EQ(-1, GetRecordCount(2, notifier));
+        EXPECT_EQ(-1, LoadLogLibrary());
+        const std::vector<std::string> twice = {kLibraryMessage[0], kLibraryMessage[0]};
+        EXPECT_EQ(twice, notifier.Messages());
+        // Loaded to look for the entry points, released at once, never called.
+        EXPECT_EQ("load\nunload\nload\nunload\nload\nunload\n", StandinTrace());
+        EXPECT_FALSE(IsLogLibraryLoaded());
+    }
+}
+
+#ifdef _WIN32
+// The library's calling convention is not documented: a library whose entry
+// points leave the stack to the caller works as well as one that cleans it.
+TEST_F(LogLibraryTest, CdeclLibraryWorksLikeTheStdcallOne)
+{
+    WriteDatabases();
+    for (const char* variant : {"default", "cdecl"}) {
+        SCOPED_TRACE(variant);
+        InstallStandin(variant);
+        EXPECT_EQ(3, GetRecordCount(1, m_notifier));
+        EXPECT_EQ(5, GetRecordCount(2, m_notifier));
+        EXPECT_FALSE(IsLogLibraryLoaded());
+    }
+    EXPECT_EQ(kNoMessages, m_notifier.Messages());
+}
+#endif
+
+}  // namespace
