@@ -16,7 +16,8 @@ constexpr std::size_t kPieceLimit = 200;
 
 // Writes the pieces whose numbers lie in start to end, stopping after piece
 // end. False when a write fails; the copy stops there.
-bool CopyPieces(TextInputFile& input, TextOutputFile& output, int start, int end) {
+bool CopyPieces(TextInputFile& input, TextOutputFile& output, int start, int end)
+{
     char piece[kPieceLimit + 1];
     // Wider than int: an end that the counter never meets (a negative one)
     // lets it run as long as the input lasts.
@@ -35,7 +36,8 @@ bool CopyPieces(TextInputFile& input, TextOutputFile& output, int start, int end
 
 }  // namespace
 
-void CopyBackupRange(int start, int end, Notifier& notifier) {
+void CopyBackupRange(int start, int end, Notifier& notifier)
+{
     TextInputFile input;
     if (!input.Open(kBackupInputName)) {
         notifier.Show(kMsgBackupInputNotFound);

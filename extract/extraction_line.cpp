@@ -24,10 +24,12 @@ void ClearLine()
 
 void PlaceText(int column, const char* source, std::size_t available)
 {
-    const std::size_t room = std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
+    const std::size_t room =
+        std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
     const void* end = std::memchr(source, '\0', room);
     const std::size_t count =
-        end == nullptr ? room : static_cast<std::size_t>(static_cast<const char*>(end) - source) + 1;
+        end == nullptr ? room
+                       : static_cast<std::size_t>(static_cast<const char*>(end) - source) + 1;
     std::memcpy(g_line + column, source, count);
 }
 

@@ -80,16 +80,16 @@ int SuffixOffset(const std::uint8_t* record)
 const char* OutputNameOfMode(int mode)
 {
     switch (mode) {
-    case kModeAll:
-        return kVersion5OutputName;
-    case kModeJcc:
-        return kJccOutputName;
-    case kModeJcg:
-        return kJcgOutputName;
-    case kModeTown:
-        return kTownOutputName;
-    default:
-        return nullptr;
+        case kModeAll:
+            return kVersion5OutputName;
+        case kModeJcc:
+            return kJccOutputName;
+        case kModeJcg:
+            return kJcgOutputName;
+        case kModeTown:
+            return kTownOutputName;
+        default:
+            return nullptr;
     }
 }
 
@@ -161,28 +161,28 @@ bool ApplyModeStep(int mode)
 {
     char* line = LineBuffer();
     switch (mode) {
-    case kModeJcc:
-        if (IsJccCode(line + F010, line + F047) != 1) {
-            return false;
-        }
-        MarkAcceptedLine();
-        BlankF064();
-        return true;
-    case kModeJcg:
-        if (IsJcgCode(line + F010) != 1) {
-            return false;
-        }
-        MarkAcceptedLine();
-        BlankF064();
-        return true;
-    case kModeTown:
-        if (IsTownCode(line + F010) != 1) {
-            return false;
-        }
-        MarkAcceptedLine();
-        return true;
-    default:
-        return true;
+        case kModeJcc:
+            if (IsJccCode(line + F010, line + F047) != 1) {
+                return false;
+            }
+            MarkAcceptedLine();
+            BlankF064();
+            return true;
+        case kModeJcg:
+            if (IsJcgCode(line + F010) != 1) {
+                return false;
+            }
+            MarkAcceptedLine();
+            BlankF064();
+            return true;
+        case kModeTown:
+            if (IsTownCode(line + F010) != 1) {
+                return false;
+            }
+            MarkAcceptedLine();
+            return true;
+        default:
+            return true;
     }
 }
 

@@ -79,10 +79,9 @@ void FreeLogLibrary()
 
 std::int32_t ReadInt32Le(const std::uint8_t* bytes)
 {
-    const std::uint32_t value = static_cast<std::uint32_t>(bytes[0]) |
-                                static_cast<std::uint32_t>(bytes[1]) << 8 |
-                                static_cast<std::uint32_t>(bytes[2]) << 16 |
-                                static_cast<std::uint32_t>(bytes[3]) << 24;
+    const std::uint32_t value =
+        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
     return static_cast<std::int32_t>(value);
 }
 
@@ -113,8 +112,7 @@ int CallTarvekOpen(Version5Context& context, const char* databaseName)
 
 int CallVkdReadv(Version5Context& context, int recordNumber, std::uint8_t* record)
 {
-    const ForeignArg args[] = {AddressArg(context.bytes), IntArg(recordNumber),
-                               AddressArg(record)};
+    const ForeignArg args[] = {AddressArg(context.bytes), IntArg(recordNumber), AddressArg(record)};
     return Call(kVkdReadv, args, 3);
 }
 

@@ -10,11 +10,13 @@ constexpr int kEndOfText = 0x1A;
 
 }  // namespace
 
-TextInputFile::~TextInputFile() {
+TextInputFile::~TextInputFile()
+{
     Close();
 }
 
-bool TextInputFile::Open(const char* name) {
+bool TextInputFile::Open(const char* name)
+{
     Close();
     m_ended = false;
     // The Windows runtime refuses to open a folder; the POSIX one opens it and
@@ -27,7 +29,8 @@ bool TextInputFile::Open(const char* name) {
     return m_file != nullptr;
 }
 
-int TextInputFile::Get() {
+int TextInputFile::Get()
+{
     if (m_ended || m_file == nullptr) {
         return EOF;
     }
@@ -49,7 +52,8 @@ int TextInputFile::Get() {
     return c;
 }
 
-std::size_t TextInputFile::ReadLine(char* buffer, std::size_t maxCharacters) {
+std::size_t TextInputFile::ReadLine(char* buffer, std::size_t maxCharacters)
+{
     std::size_t count = 0;
     while (count < maxCharacters) {
         const int c = Get();
@@ -65,14 +69,16 @@ std::size_t TextInputFile::ReadLine(char* buffer, std::size_t maxCharacters) {
     return count;
 }
 
-void TextInputFile::Close() {
+void TextInputFile::Close()
+{
     if (m_file != nullptr) {
         std::fclose(m_file);
         m_file = nullptr;
     }
 }
 
-bool TextOutputFile::Write(std::string_view text) {
+bool TextOutputFile::Write(std::string_view text)
+{
     for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string_view::npos;
          lineFeed = text.find('\n')) {
         m_file.Write(text.data(), lineFeed);

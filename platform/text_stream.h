@@ -12,7 +12,7 @@
 
 // A file read as a text stream. Other processes are not locked out.
 class TextInputFile {
-  public:
+public:
     TextInputFile() = default;
     ~TextInputFile();
     TextInputFile(const TextInputFile&) = delete;
@@ -29,7 +29,7 @@ class TextInputFile {
 
     void Close();
 
-  private:
+private:
     // The next character after the text rules, or EOF at the end of the input.
     int Get();
 
@@ -39,7 +39,7 @@ class TextInputFile {
 
 // A file written as a text stream, every write and the close checked.
 class TextOutputFile {
-  public:
+public:
     // Creates the file, or empties an existing one. False when it cannot.
     bool Create(const char* name) { return m_file.Create(name); }
 
@@ -50,6 +50,6 @@ class TextOutputFile {
     // False when anything written did not reach the file.
     bool Close() { return m_file.Close(); }
 
-  private:
+private:
     OutputFile m_file;
 };

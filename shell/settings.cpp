@@ -17,7 +17,8 @@ constexpr std::size_t kModeOffset = std::string_view(kSettingsPrefix).size();
 
 }  // namespace
 
-int ReadSettings() {
+int ReadSettings()
+{
     TextInputFile file;
     if (!file.Open(kSettingsFileName)) {
         WriteSettings(kDefaultMode);
@@ -32,7 +33,8 @@ int ReadSettings() {
     return static_cast<unsigned char>(line[kModeOffset]) & 0x0F;
 }
 
-void WriteSettings(int mode) {
+void WriteSettings(int mode)
+{
     TextOutputFile file;
     if (!file.Create(kSettingsFileName)) {
         return;

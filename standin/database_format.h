@@ -38,12 +38,14 @@ constexpr int kVersion5CopiedMaxLengths[kVersion5CopiedTexts] = {20, 15, 6, 6, 5
 // Where VKD_readv stores the seven 4-byte text addresses (unaligned).
 constexpr int kVersion5FirstAddressOffset = 821;
 
-constexpr std::uint32_t LoadUint32Le(const std::uint8_t* bytes) {
+constexpr std::uint32_t LoadUint32Le(const std::uint8_t* bytes)
+{
     return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-constexpr void StoreUint32Le(std::uint8_t* bytes, std::uint32_t value) {
+constexpr void StoreUint32Le(std::uint8_t* bytes, std::uint32_t value)
+{
     for (int i = 0; i < 4; ++i) {
         bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
     }

@@ -39,7 +39,8 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // Writes the 16-byte header and the two parts of the body. The close is
 // checked too, since a full disk often shows only there.
 bool WriteDatabase(const std::string& path, const char (&magic)[kMagicSize], std::int32_t count,
-                   std::int32_t layout, std::string_view first, std::string_view second) {
+                   std::int32_t layout, std::string_view first, std::string_view second)
+{
     std::uint8_t header[kHeaderSize];
     std::memcpy(header, magic, kMagicSize);
     StoreUint32Le(header + kCountOffset, static_cast<std::uint32_t>(count));
@@ -54,13 +55,15 @@ bool WriteDatabase(const std::string& path, const char (&magic)[kMagicSize], std
     return std::fclose(file.release()) == 0 && written;
 }
 
-std::string_view Bytes(const std::vector<std::uint8_t>& bytes) {
+std::string_view Bytes(const std::vector<std::uint8_t>& bytes)
+{
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
 }  // namespace
 
-bool BuildVersion4RecordImage(const Version4RecordTexts& texts, Version4RecordImage& image) {
+bool BuildVersion4RecordImage(const Version4RecordTexts& texts, Version4RecordImage& image)
+{
     image.fill(0);
     for (const Version4Place& place : kVersion4Places) {
         const std::string& text = texts.*place.text;
@@ -72,7 +75,8 @@ bool BuildVersion4RecordImage(const Version4RecordTexts& texts, Version4RecordIm
     return true;
 }
 
-bool FitsVersion5Record(const Version5RecordTexts& texts) {
+bool FitsVersion5Record(const Version5RecordTexts& texts)
+{
     const std::string* copied[kVersion5CopiedTexts] = {
         &texts.leading, &texts.stamp, &texts.code, &texts.text44, &texts.text51, &texts.text57};
     for (int i = 0; i < kVersion5CopiedTexts; ++i) {
@@ -83,16 +87,19 @@ bool FitsVersion5Record(const Version5RecordTexts& texts) {
     return true;
 }
 
-void Version4DatabaseBuilder::Reserve(std::size_t records) {
+void Version4DatabaseBuilder::Reserve(std::size_t records)
+{
     m_records.reserve(records * kVersion4RecordSize);
 }
 
-void Version4DatabaseBuilder::Add(const Version4RecordImage& image) {
+void Version4DatabaseBuilder::Add(const Version4RecordImage& image)
+{
     m_records.insert(m_records.end(), image.begin(), image.end());
     ++m_count;
 }
 
-bool Version4DatabaseBuilder::Write(const std::string& path) const {
+bool Version4DatabaseBuilder::Write(const std::string& path) const
+{
     return WriteDatabase(path, kVersion4Magic, m_count, kVersion4RecordSize, Bytes(m_records), {});
 }
 
@@ -100,11 +107,13 @@ bool Version4DatabaseBuilder::Write(const std::string& path) const {
 // record shares.
 Version5DatabaseBuilder::Version5DatabaseBuilder() : m_pool(1, '\0') {}
 
-void Version5DatabaseBuilder::Reserve(std::size_t records) {
+void Version5DatabaseBuilder::Reserve(std::size_t records)
+{
     m_index.reserve(records * kVersion5IndexEntrySize);
 }
 
-bool Version5DatabaseBuilder::Add(const Version5RecordTexts& texts) {
+bool Version5DatabaseBuilder::Add(const Version5RecordTexts& texts)
+{
     const std::string* all[kVersion5TextsPerRecord] = {
         &texts.leading,      &texts.stamp,        &texts.code,         &texts.text44,
         &texts.text51,       &texts.text57,       &texts.addressed[0], &texts.addressed[1],
@@ -127,7 +136,8 @@ bool Version5DatabaseBuilder::Add(const Version5RecordTexts& texts) {
     return true;
 }
 
-void Version5DatabaseBuilder::AddText(const std::string& text) {
+void Version5DatabaseBuilder::AddText(const std::string& text)
+{
     std::uint32_t offset = 0;
     if (!text.empty()) {
         offset = static_cast<std::uint32_t>(m_pool.size());
@@ -138,13 +148,14 @@ void Version5DatabaseBuilder::AddText(const std::string& text) {
     m_index.insert(m_index.end(), bytes, bytes + 4);
 }
 
-bool Version5DatabaseBuilder::Write(const std::string& path) const {
+bool Version5DatabaseBuilder::Write(const std::string& path) const
+{
     return WriteDatabase(path, kVersion5Magic, m_count, kVersion5TextsPerRecord, Bytes(m_index),
                          m_pool);
 }
 
-bool WriteVersion4Database(const std::string& path,
-                           const std::vector<Version4RecordImage>& records) {
+bool WriteVersion4Database(const std::string& path, const std::vector<Version4RecordImage>& records)
+{
     Version4DatabaseBuilder builder;
     for (const Version4RecordImage& image : records) {
         builder.Add(image);
@@ -152,8 +163,8 @@ bool WriteVersion4Database(const std::string& path,
     return builder.Write(path);
 }
 
-bool WriteVersion5Database(const std::string& path,
-                           const std::vector<Version5RecordTexts>& records) {
+bool WriteVersion5Database(const std::string& path, const std::vector<Version5RecordTexts>& records)
+{
     Version5DatabaseBuilder builder;
     for (const Version5RecordTexts& texts : records) {
         if (!builder.Add(texts)) {

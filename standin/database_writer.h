@@ -41,13 +41,13 @@ bool FitsVersion5Record(const Version5RecordTexts& texts);
 
 // Collects version-4 records in memory and writes "TARVEK.DBS" in one go.
 class Version4DatabaseBuilder {
-  public:
+public:
     // Room for this many records, to spare the growth of a large database.
     void Reserve(std::size_t records);
     void Add(const Version4RecordImage& image);
     bool Write(const std::string& path) const;
 
-  private:
+private:
     std::vector<std::uint8_t> m_records;
     std::int32_t m_count = 0;
 };
@@ -55,7 +55,7 @@ class Version4DatabaseBuilder {
 // Collects version-5 records in memory (index and text pool) and writes
 // "TARVEK.VDB" in one go.
 class Version5DatabaseBuilder {
-  public:
+public:
     Version5DatabaseBuilder();
 
     // Room for this many index entries, to spare the growth of a large database.
@@ -66,7 +66,7 @@ class Version5DatabaseBuilder {
     bool Add(const Version5RecordTexts& texts);
     bool Write(const std::string& path) const;
 
-  private:
+private:
     void AddText(const std::string& text);
 
     std::int32_t m_count = 0;

@@ -11,7 +11,8 @@ namespace {
 
 constexpr std::uint64_t kFourGiB = std::uint64_t{1} << 32;
 
-int LowMappingFlag() {
+int LowMappingFlag()
+{
 #ifdef MAP_32BIT
     return MAP_32BIT;
 #else
@@ -19,13 +20,15 @@ int LowMappingFlag() {
 #endif
 }
 
-bool EndsBelowFourGiB(const void* address, std::size_t size) {
+bool EndsBelowFourGiB(const void* address, std::size_t size)
+{
     return reinterpret_cast<std::uintptr_t>(address) + std::uint64_t{size} <= kFourGiB;
 }
 
 }  // namespace
 
-bool MapFile(const char* path, bool belowFourGiB, MappedFile& mapped) {
+bool MapFile(const char* path, bool belowFourGiB, MappedFile& mapped)
+{
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         return false;
@@ -54,6 +57,7 @@ bool MapFile(const char* path, bool belowFourGiB, MappedFile& mapped) {
     return true;
 }
 
-void UnmapFile(const MappedFile& mapped) {
+void UnmapFile(const MappedFile& mapped)
+{
     munmap(const_cast<std::uint8_t*>(mapped.bytes), mapped.size);
 }

@@ -4,7 +4,8 @@
 
 #include "standin/mapped_file.h"
 
-bool MapFile(const char* path, bool /*belowFourGiB*/, MappedFile& mapped) {
+bool MapFile(const char* path, bool /*belowFourGiB*/, MappedFile& mapped)
+{
     // Other processes may read, write or delete the file meanwhile, as with
     // the rest of the program's files.
     const HANDLE file =
@@ -33,6 +34,7 @@ bool MapFile(const char* path, bool /*belowFourGiB*/, MappedFile& mapped) {
     return true;
 }
 
-void UnmapFile(const MappedFile& mapped) {
+void UnmapFile(const MappedFile& mapped)
+{
     UnmapViewOfFile(mapped.bytes);
 }

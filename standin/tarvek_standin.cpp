@@ -67,13 +67,15 @@ struct DatabaseKind {
     bool (*fitsBody)(const MappedFile& file, std::int64_t count);
 };
 
-bool FitsVersion4Body(const MappedFile& file, std::int64_t count) {
+bool FitsVersion4Body(const MappedFile& file, std::int64_t count)
+{
     return static_cast<std::uint64_t>(file.size) ==
            static_cast<std::uint64_t>(kHeaderSize + count * kVersion4RecordSize);
 }
 
 // The pool must hold at least its leading empty text and end in a NUL.
-bool FitsVersion5Body(const MappedFile& file, std::int64_t count) {
+bool FitsVersion5Body(const MappedFile& file, std::int64_t count)
+{
     return static_cast<std::uint64_t>(file.size) >
                static_cast<std::uint64_t>(kHeaderSize + count * kVersion5IndexEntrySize) &&
            file.bytes[file.size - 1] == 0;
@@ -87,13 +89,15 @@ constexpr DatabaseKind kVersion5 = {
     true,           FitsVersion5Body};
 
 // An unset or empty variable counts as absent.
-const char* Control(const char* name) {
+const char* Control(const char* name)
+{
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
 // A whole decimal int, or nothing: a malformed control is ignored.
-std::optional<int> IntControl(const char* name) {
+std::optional<int> IntControl(const char* name)
+{
     const char* text = Control(name);
     if (text == nullptr) {
         return std::nullopt;
@@ -107,12 +111,14 @@ std::optional<int> IntControl(const char* name) {
     return static_cast<int>(value);
 }
 
-std::string TracePathNow() {
+std::string TracePathNow()
+{
     const char* path = Control("TARVEK_STANDIN_TRACE");
     return path != nullptr ? path : "";
 }
 
-Controls ReadControls() {
+Controls ReadControls()
+{
     Controls controls;
     controls.failOpen = IntControl("TARVEK_STANDIN_FAIL_OPEN") == 1;
     controls.failingRecord = IntControl("TARVEK_STANDIN_FAIL_READ");
@@ -123,7 +129,8 @@ Controls ReadControls() {
 
 // Appends one event line; the file is opened and closed each time so that a
 // test sees every event at once, even from a library that is never unloaded.
-void Trace(const std::string& path, const std::string& event) {
+void Trace(const std::string& path, const std::string& event)
+{
     if (path.empty()) {
         return;
     }
@@ -133,17 +140,20 @@ void Trace(const std::string& path, const std::string& event) {
     }
 }
 
-std::uint8_t* Bytes(void* context) {
+std::uint8_t* Bytes(void* context)
+{
     return static_cast<std::uint8_t*>(context);
 }
 
-OpenDatabase* StateOf(void* context, int stateOffset) {
+OpenDatabase* StateOf(void* context, int stateOffset)
+{
     OpenDatabase* state = nullptr;
     std::memcpy(&state, Bytes(context) + stateOffset, sizeof state);
     return state;
 }
 
-bool HasValidHeader(const MappedFile& file, const DatabaseKind& kind, std::int32_t& count) {
+bool HasValidHeader(const MappedFile& file, const DatabaseKind& kind, std::int32_t& count)
+{
     if (file.size < static_cast<std::size_t>(kHeaderSize) ||
         std::memcmp(file.bytes, kind.magic, kMagicSize) != 0 ||
         static_cast<std::int32_t>(LoadUint32Le(file.bytes + kLayoutOffset)) != kind.layout) {
@@ -155,7 +165,8 @@ bool HasValidHeader(const MappedFile& file, const DatabaseKind& kind, std::int32
 
 // Maps and checks the file without looking at any record, so that opening
 // costs the same for ten records and for a million.
-int Open(void* context, const char* name, const DatabaseKind& kind, Controls controls) {
+int Open(void* context, const char* name, const DatabaseKind& kind, Controls controls)
+{
     if (controls.failOpen) {
         return 1;
     }
@@ -175,12 +186,14 @@ int Open(void* context, const char* name, const DatabaseKind& kind, Controls con
     return 0;
 }
 
-bool CanRead(const OpenDatabase& database, int recordNumber) {
+bool CanRead(const OpenDatabase& database, int recordNumber)
+{
     return recordNumber >= 1 && recordNumber <= database.count &&
            database.controls.failingRecord != recordNumber;
 }
 
-int Close(void* context, int stateOffset, const std::string& event) {
+int Close(void* context, int stateOffset, const std::string& event)
+{
     OpenDatabase* state = StateOf(context, stateOffset);
     Trace(state->controls.tracePath, event);
     UnmapFile(state->file);
@@ -196,7 +209,8 @@ struct Version5Texts {
     std::size_t copiedLength[kVersion5CopiedTexts];
 };
 
-bool LocateVersion5Texts(const OpenDatabase& database, int recordNumber, Version5Texts& texts) {
+bool LocateVersion5Texts(const OpenDatabase& database, int recordNumber, Version5Texts& texts)
+{
     const std::size_t indexStart = kHeaderSize;
     const std::size_t poolStart =
         indexStart + static_cast<std::size_t>(database.count) * kVersion5IndexEntrySize;
@@ -226,13 +240,15 @@ bool LocateVersion5Texts(const OpenDatabase& database, int recordNumber, Version
 
 // Empty texts go out as address 0, as the caller reads an address of 0 as an
 // empty text. The mapping lies below 4 GiB, so the address fits 4 bytes.
-std::uint32_t TextAddress(const char* text) {
+std::uint32_t TextAddress(const char* text)
+{
     return *text == '\0' ? 0 : static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(text));
 }
 
 // Writes like a strcpy of each text: the text and its NUL, nothing else, so
 // bytes that the record does not reach keep what the previous record left.
-void StoreVersion5Record(const Version5Texts& texts, std::uint8_t* record) {
+void StoreVersion5Record(const Version5Texts& texts, std::uint8_t* record)
+{
     for (int i = 0; i < kVersion5CopiedTexts; ++i) {
         std::memcpy(record + kVersion5CopiedOffsets[i], texts.text[i], texts.copiedLength[i] + 1);
     }
@@ -242,11 +258,13 @@ void StoreVersion5Record(const Version5Texts& texts, std::uint8_t* record) {
     }
 }
 
-void TraceLoad() {
+void TraceLoad()
+{
     Trace(TracePathNow(), "load");
 }
 
-void TraceUnload() {
+void TraceUnload()
+{
     Trace(TracePathNow(), "unload");
 }
 
@@ -254,13 +272,15 @@ void TraceUnload() {
 
 extern "C" {
 
-STANDIN_EXPORT int STANDIN_CALL DbsDbrOpen(void* context, const char* name) {
+STANDIN_EXPORT int STANDIN_CALL DbsDbrOpen(void* context, const char* name)
+{
     Controls controls = ReadControls();
     Trace(controls.tracePath, std::string("DbsDbrOpen ") + name);
     return Open(context, name, kVersion4, std::move(controls));
 }
 
-STANDIN_EXPORT int STANDIN_CALL DbsDbrRead(void* context, int recordNumber) {
+STANDIN_EXPORT int STANDIN_CALL DbsDbrRead(void* context, int recordNumber)
+{
     const OpenDatabase& database = *StateOf(context, kVersion4StateOffset);
     Trace(database.controls.tracePath, "DbsDbrRead " + std::to_string(recordNumber));
     if (!CanRead(database, recordNumber)) {
@@ -272,18 +292,21 @@ STANDIN_EXPORT int STANDIN_CALL DbsDbrRead(void* context, int recordNumber) {
     return 0;
 }
 
-STANDIN_EXPORT int STANDIN_CALL DbsDbrClose(void* context) {
+STANDIN_EXPORT int STANDIN_CALL DbsDbrClose(void* context)
+{
     return Close(context, kVersion4StateOffset, "DbsDbrClose");
 }
 
-STANDIN_EXPORT int STANDIN_CALL TarvekOpen(int first, void* context, const char* name, int last) {
+STANDIN_EXPORT int STANDIN_CALL TarvekOpen(int first, void* context, const char* name, int last)
+{
     Controls controls = ReadControls();
     Trace(controls.tracePath, "TarvekOpen " + std::to_string(first) + " " + std::string(name) +
                                   " " + std::to_string(last));
     return Open(context, name, kVersion5, std::move(controls));
 }
 
-STANDIN_EXPORT int STANDIN_CALL VKD_readv(void* context, int recordNumber, void* record) {
+STANDIN_EXPORT int STANDIN_CALL VKD_readv(void* context, int recordNumber, void* record)
+{
     const OpenDatabase& database = *StateOf(context, kVersion5StateOffset);
     Trace(database.controls.tracePath, "VKD_readv " + std::to_string(recordNumber));
     if (!CanRead(database, recordNumber)) {
@@ -297,14 +320,16 @@ STANDIN_EXPORT int STANDIN_CALL VKD_readv(void* context, int recordNumber, void*
     return 0;
 }
 
-STANDIN_EXPORT int STANDIN_CALL TarvekClose(void* context, int last) {
+STANDIN_EXPORT int STANDIN_CALL TarvekClose(void* context, int last)
+{
     return Close(context, kVersion5StateOffset, "TarvekClose " + std::to_string(last));
 }
 
 }  // extern "C"
 
 #ifdef _WIN32
-extern "C" BOOL WINAPI DllMain(HINSTANCE /*module*/, DWORD reason, LPVOID /*reserved*/) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE /*module*/, DWORD reason, LPVOID /*reserved*/)
+{
     if (reason == DLL_PROCESS_ATTACH) {
         TraceLoad();
     } else if (reason == DLL_PROCESS_DETACH) {
@@ -313,11 +338,13 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE /*module*/, DWORD reason, LPVOID /*rese
     return TRUE;
 }
 #else
-__attribute__((constructor)) static void OnLoad() {
+__attribute__((constructor)) static void OnLoad()
+{
     TraceLoad();
 }
 
-__attribute__((destructor)) static void OnUnload() {
+__attribute__((destructor)) static void OnUnload()
+{
     TraceUnload();
 }
 #endif

@@ -31,7 +31,8 @@ const std::string kFiveLines = "L1\r\nL2\r\nL3\r\nL4\r\nL5\r\n";
 const std::string k250 = std::string(200, 'a') + std::string(50, 'b');
 const std::string k200 = std::string(200, 'c');
 // 1000 lines of 199 characters: far more output than one 64 KiB buffer.
-std::string ManyLines() {
+std::string ManyLines()
+{
     std::string lines;
     for (int i = 0; i < 1000; ++i) {
         lines += std::string(199, 'x') + "\r\n";
@@ -76,27 +77,30 @@ const RangeRow kRangeRows[] = {
 // Records each message with the output file's bytes at that moment: the
 // finished message may come only once the output is complete on disk.
 class OutputSnapshotNotifier final : public Notifier {
-  public:
-    void Show(std::string_view text) override {
+public:
+    void Show(std::string_view text) override
+    {
         m_messages.emplace_back(text);
         m_outputs.push_back(ReadFileBytes(kOutput));
     }
     const std::vector<std::string>& Messages() const { return m_messages; }
     const std::vector<std::string>& Outputs() const { return m_outputs; }
 
-  private:
+private:
     std::vector<std::string> m_messages;
     std::vector<std::string> m_outputs;
 };
 
 // Rows print as their names in test listings.
-void PrintTo(const RangeRow& row, std::ostream* out) {
+void PrintTo(const RangeRow& row, std::ostream* out)
+{
     *out << row.name;
 }
 
 class BackupCopyRange : public testing::TestWithParam<RangeRow> {};
 
-TEST_P(BackupCopyRange, CopiesLinesInRange) {
+TEST_P(BackupCopyRange, CopiesLinesInRange)
+{
     const RangeRow& row = GetParam();
     ScratchFolder scratch;
     WriteFileBytes(kInput, row.input);
@@ -114,7 +118,8 @@ TEST_P(BackupCopyRange, CopiesLinesInRange) {
 INSTANTIATE_TEST_SUITE_P(Rows, BackupCopyRange, testing::ValuesIn(kRangeRows),
                          [](const auto& rowInfo) { return std::string(rowInfo.param.name); });
 
-TEST(BackupCopyInput, MissingInputLeavesOutputAlone) {
+TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
+{
     ScratchFolder scratch;
     RecordingNotifier notifier;
     CopyBackupRange(1, 5, notifier);
@@ -131,7 +136,8 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone) {
 }
 
 // The system refuses to create the output when a folder stands at its name.
-TEST(BackupCopyOutput, CannotCreate) {
+TEST(BackupCopyOutput, CannotCreate)
+{
     ScratchFolder scratch;
     WriteFileBytes(kInput, kFiveLines);
     fs::create_directory(kOutput);
@@ -163,7 +169,8 @@ const FullDeviceRow kFullDeviceRows[] = {
 
 // The build lays out a folder whose TARVEK_CONV_DATA.TXT is a link to the
 // full device: a Windows program under Wine cannot make such a link itself.
-TEST(BackupCopyOutput, FullDevice) {
+TEST(BackupCopyOutput, FullDevice)
+{
     const std::string folder = TestExecutableFolder() + "full_device";
     // Opened rather than looked up: Wine reports no attributes for a device.
     std::FILE* device = std::fopen((folder + "/" + kOutput).c_str(), "rb");

@@ -1,11 +1,12 @@
 // The extraction line's placement and finishing rules, and the version-4
 // line built from a record in its context.
+#include "extract/extraction_line.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "extract/extraction_line.h"
 #include "extract/version4_extraction.h"
 #include "loglib/log_library.h"
 
@@ -175,8 +176,7 @@ TEST(Version4LineTest, FieldEdges)
         {"four-character code", 48, "1234", F010, "1234  "},
         {"line feed inside a text", 108, "a\nb", F092, "a\nb "},
         // The lead byte on F000's last column keeps; its trail byte is cut.
-        {"double-byte character cut at a field start", 0, "ABCDEF\x93\x8c", F000,
-         "ABCDEF\x93 "},
+        {"double-byte character cut at a field start", 0, "ABCDEF\x93\x8c", F000, "ABCDEF\x93 "},
     };
     for (const Version4Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -193,8 +193,8 @@ TEST(Version4LineTest, FieldEdges)
 TEST(Version4LineTest, StampBytesAreCopiedWhateverTheirValue)
 {
     Version4Record record;
-    const std::uint8_t stamp[16] = {'1', '2', 0xFF, 0, '4', 0x1A, '5', '6', 0x0D, '7', '8',
-                                    0x7F, 0,   'A', 0x0A, 0x81};
+    const std::uint8_t stamp[16] = {'1',  '2', 0xFF, 0,    '4', 0x1A, '5',  '6',
+                                    0x0D, '7', '8',  0x7F, 0,   'A',  0x0A, 0x81};
     std::memcpy(record.Bytes() + 12, stamp, sizeof stamp);
     BuildVersion4Line(record.Bytes());
     const std::string expected = {'1', '2', ' ', '4', '5', '6', '7', '8', ' ', 'A', '\n'};

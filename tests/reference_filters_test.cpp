@@ -1,11 +1,12 @@
 // The JCC, JCG and town/village tests on finished lines: every row gives the
 // six code columns before, the result, and the six columns the line holds after.
+#include "extract/reference_filters.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "extract/extraction_line.h"
-#include "extract/reference_filters.h"
 
 namespace {
 
@@ -60,7 +61,11 @@ const JccRow kJccRows[] = {
     {"100123", "2405", 1, "100123"},
     // Double-byte lead bytes are never digits.
     {"0101\x82\xa0", "2405", 1, "0101\x82\xa0"},
-    {"\x82\x4f" "101 ", "2405", 0, "\x82\x4f" "101 "},
+    {"\x82\x4f"
+     "101 ",
+     "2405", 0,
+     "\x82\x4f"
+     "101 "},
     {"      ", "2405", 0, "      "},
 };
 
@@ -83,15 +88,9 @@ struct CodeRow {
 };
 
 const CodeRow kJcgRows[] = {
-    {"12345 ", 1, "12345 "},
-    {"12345A", 1, "12345 "},
-    {"123456", 0, "123456"},
-    {"1234  ", 0, "1234  "},
-    {"1234A5", 0, "1234A5"},
-    {"12345\x82", 1, "12345 "},
-    {"1234 5", 0, "1234 5"},
-    {" 12345", 0, " 12345"},
-    {"      ", 0, "      "},
+    {"12345 ", 1, "12345 "}, {"12345A", 1, "12345 "}, {"123456", 0, "123456"},
+    {"1234  ", 0, "1234  "}, {"1234A5", 0, "1234A5"}, {"12345\x82", 1, "12345 "},
+    {"1234 5", 0, "1234 5"}, {" 12345", 0, " 12345"}, {"      ", 0, "      "},
 };
 
 TEST(IsJcgCodeTest, AcceptsFiveDigitCountiesAndDropsATownLetter)
@@ -118,7 +117,11 @@ const CodeRow kTownRows[] = {
     {"1234/A", 0, "1234/A"},
     {"1234@A", 0, "1234@A"},
     {"12345\x82", 0, "12345\x82"},
-    {"\xb1" "2345A", 0, "\xb1" "2345A"},
+    {"\xb1"
+     "2345A",
+     0,
+     "\xb1"
+     "2345A"},
 };
 
 TEST(IsTownCodeTest, AcceptsFiveBytesFrom0x30To0x3FAndALetterWithoutChangingTheLine)

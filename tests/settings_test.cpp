@@ -46,13 +46,15 @@ const ReadRow kReadRows[] = {
 };
 
 // Rows print as their names in test listings.
-void PrintTo(const ReadRow& row, std::ostream* out) {
+void PrintTo(const ReadRow& row, std::ostream* out)
+{
     *out << row.name;
 }
 
 class SettingsRead : public testing::TestWithParam<ReadRow> {};
 
-TEST_P(SettingsRead, ModeFromSixthCharacter) {
+TEST_P(SettingsRead, ModeFromSixthCharacter)
+{
     const ReadRow& row = GetParam();
     ScratchFolder scratch;
     WriteFileBytes(kSettingsFileName, row.onDisk);
@@ -65,7 +67,8 @@ TEST_P(SettingsRead, ModeFromSixthCharacter) {
 INSTANTIATE_TEST_SUITE_P(Rows, SettingsRead, testing::ValuesIn(kReadRows),
                          [](const auto& rowInfo) { return std::string(rowInfo.param.name); });
 
-TEST(SettingsWrite, EveryModeAsSevenBytesOverAnyContent) {
+TEST(SettingsWrite, EveryModeAsSevenBytesOverAnyContent)
+{
     ScratchFolder scratch;
     for (int mode = 0; mode <= 5; ++mode) {
         SCOPED_TRACE(mode);
@@ -77,7 +80,8 @@ TEST(SettingsWrite, EveryModeAsSevenBytesOverAnyContent) {
     }
 }
 
-TEST(SettingsMissing, CreatedWithDefaultMode) {
+TEST(SettingsMissing, CreatedWithDefaultMode)
+{
     ScratchFolder scratch;
     EXPECT_EQ(ReadSettings(), 2);
     EXPECT_EQ(ReadFileBytes(kSettingsFileName), kDefaultBytes);
@@ -87,7 +91,8 @@ TEST(SettingsMissing, CreatedWithDefaultMode) {
 
 // A folder standing at the settings file's name: it can be neither read nor
 // created, and nothing may be written over it.
-TEST(SettingsUnusable, FolderInPlaceGivesDefaultAndStays) {
+TEST(SettingsUnusable, FolderInPlaceGivesDefaultAndStays)
+{
     ScratchFolder scratch;
     std::filesystem::create_directory(kSettingsFileName);
     EXPECT_EQ(ReadSettings(), 2);

@@ -48,7 +48,8 @@ const Version5Place kVersion5Places[] = {
 constexpr int kFirstAddressOffset = 821;
 
 // A text of length bytes, distinct per seed, with a code page 932 pair in it.
-std::string Filler(int seed, std::size_t length) {
+std::string Filler(int seed, std::size_t length)
+{
     std::string text;
     for (int i = 0; text.size() < length; ++i) {
         text += i == 1 && length >= 3 ? std::string("\x93\x8c")
@@ -57,7 +58,8 @@ std::string Filler(int seed, std::size_t length) {
     return text.substr(0, length);
 }
 
-Version4RecordTexts FullVersion4Texts(int seed) {
+Version4RecordTexts FullVersion4Texts(int seed)
+{
     Version4RecordTexts texts;
     for (const Version4Place& place : kVersion4Places) {
         texts.*place.text = Filler(seed, static_cast<std::size_t>(place.room - 1));
@@ -66,7 +68,8 @@ Version4RecordTexts FullVersion4Texts(int seed) {
     return texts;
 }
 
-Version5RecordTexts Version5Texts(int seed, bool full) {
+Version5RecordTexts Version5Texts(int seed, bool full)
+{
     Version5RecordTexts texts;
     for (const Version5Place& place : kVersion5Places) {
         texts.*place.text = Filler(seed, full ? place.maxLength : place.maxLength / 4);
@@ -77,13 +80,15 @@ Version5RecordTexts Version5Texts(int seed, bool full) {
     return texts;
 }
 
-std::uint32_t Uint32At(const std::uint8_t* bytes) {
+std::uint32_t Uint32At(const std::uint8_t* bytes)
+{
     return static_cast<std::uint32_t>(ReadInt32Le(bytes));
 }
 
 class StandinDatabaseTest : public testing::Test {
-  protected:
-    void SetUp() override {
+protected:
+    void SetUp() override
+    {
         InstallStandin();
         ASSERT_TRUE(WriteVersion4Database(kVersion4DatabaseName, m_images));
         ASSERT_TRUE(WriteVersion5Database(kVersion5DatabaseName, m_texts));
@@ -91,7 +96,8 @@ class StandinDatabaseTest : public testing::Test {
     }
     void TearDown() override { FreeLogLibrary(); }
 
-    static Version4RecordImage Image(const Version4RecordTexts& texts) {
+    static Version4RecordImage Image(const Version4RecordTexts& texts)
+    {
         Version4RecordImage image{};
         EXPECT_TRUE(BuildVersion4RecordImage(texts, image));
         return image;
@@ -104,7 +110,8 @@ class StandinDatabaseTest : public testing::Test {
                                                 Version5Texts(3, false)};
 };
 
-TEST(StandinRecordImage, PlacesEachTextAtItsOffsetAndRejectsOverlongTexts) {
+TEST(StandinRecordImage, PlacesEachTextAtItsOffsetAndRejectsOverlongTexts)
+{
     for (const Version4Place& place : kVersion4Places) {
         Version4RecordTexts texts;
         texts.*place.text = Filler(3, static_cast<std::size_t>(place.room - 1));
@@ -119,7 +126,8 @@ TEST(StandinRecordImage, PlacesEachTextAtItsOffsetAndRejectsOverlongTexts) {
     }
 }
 
-TEST(StandinVersion5Writer, RejectsCopiedTextsLongerThanTheirPlace) {
+TEST(StandinVersion5Writer, RejectsCopiedTextsLongerThanTheirPlace)
+{
     for (const Version5Place& place : kVersion5Places) {
         Version5RecordTexts texts;
         texts.*place.text = std::string(static_cast<std::size_t>(place.maxLength), 'A');
@@ -129,7 +137,8 @@ TEST(StandinVersion5Writer, RejectsCopiedTextsLongerThanTheirPlace) {
     }
 }
 
-TEST_F(StandinDatabaseTest, Version4RecordsComeBackByteForByte) {
+TEST_F(StandinDatabaseTest, Version4RecordsComeBackByteForByte)
+{
     Version4Context context;
     std::memset(context.bytes, 0xCC, sizeof context.bytes);
     ASSERT_EQ(CallDbsDbrOpen(context, kVersion4DatabaseName), 0);
@@ -147,7 +156,8 @@ TEST_F(StandinDatabaseTest, Version4RecordsComeBackByteForByte) {
 
 // Each read writes every copied text with its NUL and nothing else, so the
 // expected buffer is the previous one with the record's texts laid over it.
-TEST_F(StandinDatabaseTest, Version5RecordsOverlayTheBufferAndHandOutTextAddresses) {
+TEST_F(StandinDatabaseTest, Version5RecordsOverlayTheBufferAndHandOutTextAddresses)
+{
     Version5Context context;
     ASSERT_EQ(CallTarvekOpen(context, kVersion5DatabaseName), 0);
     EXPECT_EQ(ReadInt32Le(context.bytes + kVersion5CountOffset), 3);
@@ -181,7 +191,8 @@ TEST_F(StandinDatabaseTest, Version5RecordsOverlayTheBufferAndHandOutTextAddress
     CallTarvekClose(context);
 }
 
-TEST_F(StandinDatabaseTest, FailOpenFailsBothOpens) {
+TEST_F(StandinDatabaseTest, FailOpenFailsBothOpens)
+{
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     Version4Context context4;
     Version5Context context5;
@@ -189,7 +200,8 @@ TEST_F(StandinDatabaseTest, FailOpenFailsBothOpens) {
     EXPECT_NE(CallTarvekOpen(context5, kVersion5DatabaseName), 0);
 }
 
-TEST_F(StandinDatabaseTest, CountControlReplacesTheReportedCountOnly) {
+TEST_F(StandinDatabaseTest, CountControlReplacesTheReportedCountOnly)
+{
     SetStandinControl("TARVEK_STANDIN_COUNT", "-7");
     Version4Context context4;
     Version5Context context5;
@@ -204,7 +216,8 @@ TEST_F(StandinDatabaseTest, CountControlReplacesTheReportedCountOnly) {
     CallTarvekClose(context5);
 }
 
-TEST_F(StandinDatabaseTest, FailReadFailsOnlyTheChosenRecord) {
+TEST_F(StandinDatabaseTest, FailReadFailsOnlyTheChosenRecord)
+{
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
     Version4Context context4;
     Version5Context context5;
@@ -219,7 +232,8 @@ TEST_F(StandinDatabaseTest, FailReadFailsOnlyTheChosenRecord) {
     CallTarvekClose(context5);
 }
 
-TEST_F(StandinDatabaseTest, TraceRecordsEveryCallAndTheUnload) {
+TEST_F(StandinDatabaseTest, TraceRecordsEveryCallAndTheUnload)
+{
     FreeLogLibrary();
     StartStandinTrace();
     ASSERT_EQ(LoadLogLibrary(), 0);
@@ -241,7 +255,8 @@ TEST_F(StandinDatabaseTest, TraceRecordsEveryCallAndTheUnload) {
 }
 
 // Damaged files: open checks the header and the size, read checks the record.
-TEST_F(StandinDatabaseTest, DamagedFilesFailToOpenOrToRead) {
+TEST_F(StandinDatabaseTest, DamagedFilesFailToOpenOrToRead)
+{
     using namespace standin_db;
     const std::string good = ReadFileBytes(kVersion5DatabaseName);
     const std::size_t poolStart = kHeaderSize + 3 * kVersion5IndexEntrySize;
@@ -285,7 +300,8 @@ TEST_F(StandinDatabaseTest, DamagedFilesFailToOpenOrToRead) {
     EXPECT_NE(CallDbsDbrOpen(context, kVersion4DatabaseName), 0);
 }
 
-TEST(StandinVariants, EachVariantLacksExactlyItsEntryPoint) {
+TEST(StandinVariants, EachVariantLacksExactlyItsEntryPoint)
+{
     std::vector<std::string> variants = {"default"};
 #ifdef _WIN32
     variants.push_back("cdecl");

@@ -30,13 +30,15 @@ const ReadRow kReadRows[] = {
 };
 
 // Rows print as their names in test listings.
-void PrintTo(const ReadRow& row, std::ostream* out) {
+void PrintTo(const ReadRow& row, std::ostream* out)
+{
     *out << row.name;
 }
 
 class TextStreamRead : public testing::TestWithParam<ReadRow> {};
 
-TEST_P(TextStreamRead, DeliversPieces) {
+TEST_P(TextStreamRead, DeliversPieces)
+{
     const ReadRow& row = GetParam();
     ScratchFolder scratch;
     WriteFileBytes("in.txt", row.onDisk);
@@ -72,13 +74,15 @@ const WriteRow kWriteRows[] = {
 };
 
 // Rows print as their names in test listings.
-void PrintTo(const WriteRow& row, std::ostream* out) {
+void PrintTo(const WriteRow& row, std::ostream* out)
+{
     *out << row.name;
 }
 
 class TextStreamWrite : public testing::TestWithParam<WriteRow> {};
 
-TEST_P(TextStreamWrite, StoresBytes) {
+TEST_P(TextStreamWrite, StoresBytes)
+{
     const WriteRow& row = GetParam();
     ScratchFolder scratch;
     WriteFileBytes("out.txt", "previous content that must go");

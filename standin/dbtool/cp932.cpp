@@ -4,17 +4,20 @@
 
 #include <stdexcept>
 
-Cp932Converter::Cp932Converter() : m_descriptor(iconv_open("CP932", "UTF-8")) {
+Cp932Converter::Cp932Converter() : m_descriptor(iconv_open("CP932", "UTF-8"))
+{
     if (m_descriptor == reinterpret_cast<iconv_t>(-1)) {
         throw std::runtime_error("iconv has no conversion from UTF-8 to CP932");
     }
 }
 
-Cp932Converter::~Cp932Converter() {
+Cp932Converter::~Cp932Converter()
+{
     iconv_close(m_descriptor);
 }
 
-bool Cp932Converter::Convert(const std::string& utf8, std::string& cp932) {
+bool Cp932Converter::Convert(const std::string& utf8, std::string& cp932)
+{
     // Code page 932 never needs more bytes than UTF-8 for the same text.
     cp932.assign(utf8.size(), '\0');
     char* in = const_cast<char*>(utf8.data());

@@ -6,7 +6,7 @@
 #include <string>
 
 class Cp932Converter {
-  public:
+public:
     Cp932Converter();
     ~Cp932Converter();
     Cp932Converter(const Cp932Converter&) = delete;
@@ -16,6 +16,6 @@ class Cp932Converter {
     // lacks.
     bool Convert(const std::string& utf8, std::string& cp932);
 
-  private:
+private:
     iconv_t m_descriptor;
 };

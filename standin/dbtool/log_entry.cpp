@@ -12,7 +12,8 @@ const LogColumn kLogColumns[kLogColumnCount] = {
     {"remarks", &LogEntry::remarks, 54}, {"memo", &LogEntry::memo, 54},
 };
 
-bool ToVersion4Image(const LogEntry& entry, Version4RecordImage& image) {
+bool ToVersion4Image(const LogEntry& entry, Version4RecordImage& image)
+{
     Version4RecordTexts texts;
     texts.f000 = entry.callsign;
     texts.f007 = entry.portable;
@@ -31,7 +32,8 @@ bool ToVersion4Image(const LogEntry& entry, Version4RecordImage& image) {
     return BuildVersion4RecordImage(texts, image);
 }
 
-Version5RecordTexts ToVersion5Texts(const LogEntry& entry) {
+Version5RecordTexts ToVersion5Texts(const LogEntry& entry)
+{
     Version5RecordTexts texts;
     texts.leading = entry.portable.empty() ? entry.callsign : entry.callsign + "/" + entry.portable;
     texts.stamp = entry.stamp;

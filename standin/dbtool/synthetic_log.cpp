@@ -59,7 +59,8 @@ const char* const kRemarksUtf8[] = {"",
 
 }  // namespace
 
-SyntheticLog::SyntheticLog(std::uint64_t seed) : m_state(seed) {
+SyntheticLog::SyntheticLog(std::uint64_t seed) : m_state(seed)
+{
     Cp932Converter converter;
     const auto convertAll = [&converter](const auto& utf8Texts, std::vector<std::string>& out) {
         for (const char* text : utf8Texts) {
@@ -71,23 +72,27 @@ SyntheticLog::SyntheticLog(std::uint64_t seed) : m_state(seed) {
     convertAll(kRemarksUtf8, m_remarks);
 }
 
-std::uint64_t SyntheticLog::Random() {
+std::uint64_t SyntheticLog::Random()
+{
     std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ULL);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
     return z ^ (z >> 31);
 }
 
-int SyntheticLog::Below(int bound) {
+int SyntheticLog::Below(int bound)
+{
     return static_cast<int>(Random() % static_cast<std::uint64_t>(bound));
 }
 
-const std::string& SyntheticLog::Pick(const std::vector<std::string>& texts) {
+const std::string& SyntheticLog::Pick(const std::vector<std::string>& texts)
+{
     return texts[static_cast<std::size_t>(Below(static_cast<int>(texts.size())))];
 }
 
 // JA1ABC style: two-character prefix, area digit, two or three letters.
-std::string SyntheticLog::Callsign() {
+std::string SyntheticLog::Callsign()
+{
     std::string call = Pick(kPrefixes);
     call += static_cast<char>('0' + Below(10));
     const int letters = Below(5) == 0 ? 2 : 3;
@@ -99,7 +104,8 @@ std::string SyntheticLog::Callsign() {
 
 // City (4 digits), ward (6 digits, a fifth of them Tokyo's 1001xx), county
 // (5 digits) and town or village (5 digits and a letter) codes, a few empty.
-std::string SyntheticLog::Code() {
+std::string SyntheticLog::Code()
+{
     char code[8];
     const int prefecture = 1 + Below(47);
     switch (Below(9)) {
@@ -131,7 +137,8 @@ std::string SyntheticLog::Code() {
 
 // "yy/mm/dd hh:mmJ" from 2000 to 2029, so that Tokyo ward codes fall on both
 // sides of April 2010; one in ten in UTC.
-std::string SyntheticLog::Stamp() {
+std::string SyntheticLog::Stamp()
+{
     char stamp[16];
     std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d%c", Below(30), 1 + Below(12),
                   1 + Below(28), Below(24), Below(60), Below(10) == 0 ? 'U' : 'J');
@@ -139,13 +146,15 @@ std::string SyntheticLog::Stamp() {
 }
 
 // An FT8 report: signal to noise ratio in dB, "-20" to "+04".
-std::string SyntheticLog::Decibels() {
+std::string SyntheticLog::Decibels()
+{
     char report[8];
     std::snprintf(report, sizeof report, "%+03d", -20 + Below(25));
     return report;
 }
 
-LogEntry SyntheticLog::Next() {
+LogEntry SyntheticLog::Next()
+{
     LogEntry entry;
     entry.callsign = Callsign();
     if (Below(10) < 3) {

@@ -11,19 +11,20 @@
 #include "standin/dbtool/log_entry.h"
 
 class SyntheticLog {
-  public:
+public:
     // The same seed gives the same log on every run and platform.
     explicit SyntheticLog(std::uint64_t seed);
 
     // The next contact; every field fits its column of the text source.
     LogEntry Next();
 
-  private:
+private:
     std::uint64_t Random();
     int Below(int bound);  // uniform in 0..bound-1
     const std::string& Pick(const std::vector<std::string>& texts);
     template <typename T, std::size_t N>
-    const T& Pick(const T (&items)[N]) {
+    const T& Pick(const T (&items)[N])
+    {
         return items[Below(static_cast<int>(N))];
     }
     std::string Callsign();

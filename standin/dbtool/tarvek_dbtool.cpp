@@ -23,19 +23,22 @@ constexpr const char* kUsage =
 
 using Clock = std::chrono::steady_clock;
 
-double SecondsSince(Clock::time_point start) {
+double SecondsSince(Clock::time_point start)
+{
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // Both databases of one log, built side by side.
 class DatabasePair {
-  public:
-    void Reserve(std::size_t records) {
+public:
+    void Reserve(std::size_t records)
+    {
         m_version4.Reserve(records);
         m_version5.Reserve(records);
     }
 
-    bool Add(const LogEntry& entry) {
+    bool Add(const LogEntry& entry)
+    {
         Version4RecordImage image;
         if (!ToVersion4Image(entry, image) || !m_version5.Add(ToVersion5Texts(entry))) {
             return false;
@@ -45,7 +48,8 @@ class DatabasePair {
     }
 
     // Writes both files into folder, reporting each file's time.
-    bool Write(const fs::path& folder) {
+    bool Write(const fs::path& folder)
+    {
         std::error_code ignored;
         fs::create_directories(folder, ignored);
         return WriteOne(folder / "TARVEK.DBS",
@@ -54,9 +58,10 @@ class DatabasePair {
                         [this](const std::string& path) { return m_version5.Write(path); });
     }
 
-  private:
+private:
     template <typename Writer>
-    static bool WriteOne(const fs::path& path, Writer write) {
+    static bool WriteOne(const fs::path& path, Writer write)
+    {
         const Clock::time_point start = Clock::now();
         if (!write(path.string())) {
             std::fprintf(stderr, "tarvek_dbtool: cannot write %s\n", path.string().c_str());
@@ -71,7 +76,8 @@ class DatabasePair {
     Version5DatabaseBuilder m_version5;
 };
 
-int Build(const std::string& source, const fs::path& folder) {
+int Build(const std::string& source, const fs::path& folder)
+{
     std::vector<LogEntry> entries;
     std::string error;
     if (!ReadTextLog(source, entries, error)) {
@@ -90,7 +96,8 @@ int Build(const std::string& source, const fs::path& folder) {
     return databases.Write(folder) ? 0 : 1;
 }
 
-int Synthesize(long count, std::uint64_t seed, const fs::path& folder) {
+int Synthesize(long count, std::uint64_t seed, const fs::path& folder)
+{
     const Clock::time_point start = Clock::now();
     SyntheticLog log(seed);
     DatabasePair databases;
@@ -110,7 +117,8 @@ int Synthesize(long count, std::uint64_t seed, const fs::path& folder) {
 }
 
 // A whole non-negative decimal number, or -1.
-long long ParseCount(const char* text) {
+long long ParseCount(const char* text)
+{
     char* end = nullptr;
     const long long value = std::strtoll(text, &end, 10);
     return *text != '\0' && *end == '\0' && value >= 0 ? value : -1;
@@ -118,7 +126,8 @@ long long ParseCount(const char* text) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const std::vector<std::string> args(argv + 1, argv + argc);
     try {
         if (args.size() == 3 && args[0] == "build") {

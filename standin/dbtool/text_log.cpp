@@ -8,7 +8,8 @@
 
 namespace {
 
-std::vector<std::string> SplitTabs(const std::string& line) {
+std::vector<std::string> SplitTabs(const std::string& line)
+{
     std::vector<std::string> cells(1);
     for (char c : line) {
         if (c == '\t') {
@@ -20,7 +21,8 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     return cells;
 }
 
-const LogColumn* FindColumn(const std::string& name) {
+const LogColumn* FindColumn(const std::string& name)
+{
     for (const LogColumn& column : kLogColumns) {
         if (name == column.name) {
             return &column;
@@ -32,7 +34,8 @@ const LogColumn* FindColumn(const std::string& name) {
 // The columns of the header line, in file order; false on an unknown or
 // repeated name.
 bool ReadHeader(const std::string& line, std::vector<const LogColumn*>& columns,
-                std::string& problem) {
+                std::string& problem)
+{
     for (const std::string& name : SplitTabs(line)) {
         const LogColumn* column = FindColumn(name);
         if (column == nullptr) {
@@ -51,7 +54,8 @@ bool ReadHeader(const std::string& line, std::vector<const LogColumn*>& columns,
 }
 
 bool ReadEntry(const std::string& line, const std::vector<const LogColumn*>& columns,
-               Cp932Converter& converter, LogEntry& entry, std::string& problem) {
+               Cp932Converter& converter, LogEntry& entry, std::string& problem)
+{
     const std::vector<std::string> cells = SplitTabs(line);
     if (cells.size() > columns.size()) {
         problem = "more cells than columns";
@@ -76,7 +80,8 @@ bool ReadEntry(const std::string& line, const std::vector<const LogColumn*>& col
 
 }  // namespace
 
-bool ReadTextLog(const std::string& path, std::vector<LogEntry>& entries, std::string& error) {
+bool ReadTextLog(const std::string& path, std::vector<LogEntry>& entries, std::string& error)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = path + ": cannot be opened";
