@@ -9,23 +9,9 @@
 
 #include "extract/version4_extraction.h"
 #include "loglib/log_library.h"
+#include "tests/line_expectations.h"
 
 namespace {
-
-std::string FinishedLine()
-{
-    return std::string(LineBuffer(), kLineBytesOnDisk);
-}
-
-// A line that holds text at column and spaces elsewhere, as the rules give it.
-std::string ExpectedLine(std::initializer_list<std::pair<int, std::string>> fields)
-{
-    std::string line(kLineColumns, ' ');
-    for (const auto& [column, text] : fields) {
-        line.replace(static_cast<std::size_t>(column), text.size(), text);
-    }
-    return line + "\r\n";
-}
 
 void Place(int column, const std::string& text)
 {

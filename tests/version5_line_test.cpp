@@ -8,25 +8,12 @@
 #include "extract/extraction_line.h"
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"
+#include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
 namespace {
 
 constexpr int kAddressOffsets[] = {821, 825, 829, 833, 837, 841, 845};
-
-std::string FinishedLine()
-{
-    return std::string(LineBuffer(), kLineBytesOnDisk);
-}
-
-std::string ExpectedLine(std::initializer_list<std::pair<int, std::string>> fields)
-{
-    std::string line(kLineColumns, ' ');
-    for (const auto& [column, text] : fields) {
-        line.replace(static_cast<std::size_t>(column), text.size(), text);
-    }
-    return line + "\r\n";
-}
 
 // A record buffer below 4 GiB, filled as a library copying NUL-terminated
 // texts would fill it.
