@@ -1,8 +1,9 @@
 // Loading TARVEK50.DLL, calling its entry points, and the record-count probe.
 #include "loglib/log_library.h"
 
-#include <cstdio>
+#include <string>
 
+#include "platform/debug_trace.h"
 #include "platform/foreign_call.h"
 #include "platform/module_loader.h"
 #include "platform/notifier.h"
@@ -58,8 +59,9 @@ int LoadLogLibrary()
         // A library without one of the entry points cannot serve any
         // operation; treating it as unloadable keeps every slot callable.
         if (found[entry] == nullptr) {
-            std::fprintf(stderr, "%s: entry point %s not found\n", kLogLibraryFileName,
-                         kEntryPointNames[entry]);
+            const std::string trace = std::string(kLogLibraryFileName) + ": entry point " +
+                                      kEntryPointNames[entry] + " not found";
+            DebugTrace(trace.c_str());
             FreeModule(module);
             return -1;
         }
