@@ -36,6 +36,13 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// An empty part is not handed to fwrite: its data may be a null pointer,
+// which fwrite must not be given even for zero bytes.
+bool WritePart(std::FILE* file, std::string_view part)
+{
+    return part.empty() || std::fwrite(part.data(), 1, part.size(), file) == part.size();
+}
+
 // Writes the 16-byte header and the two parts of the body. The close is
 // checked too, since a full disk often shows only there.
 bool WriteDatabase(const std::string& path, const char (&magic)[kMagicSize], std::int32_t count,
@@ -50,8 +57,7 @@ bool WriteDatabase(const std::string& path, const char (&magic)[kMagicSize], std
         return false;
     }
     const bool written = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header &&
-                         std::fwrite(first.data(), 1, first.size(), file.get()) == first.size() &&
-                         std::fwrite(second.data(), 1, second.size(), file.get()) == second.size();
+                         WritePart(file.get(), first) && WritePart(file.get(), second);
     return std::fclose(file.release()) == 0 && written;
 }
 
