@@ -1,0 +1,91 @@
+// The application object's life cycle and the program's entry point. The
+// entry point lives here, beside the constructor that every program's
+// application object calls, so that linking the object pulls it in.
+#include "platform/win32_app.h"
+
+#include <commctrl.h>
+
+namespace {
+
+WinApp* g_application = nullptr;
+
+constexpr const wchar_t* kHelpFileExtension = L".HLP";
+
+std::wstring ExecutablePath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// Where the file name starts and where its extension starts (or npos).
+std::size_t FileNameStart(const std::wstring& path)
+{
+    const std::size_t separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? 0 : separator + 1;
+}
+
+std::size_t ExtensionStart(const std::wstring& path)
+{
+    const std::size_t dot = path.find_last_of(L'.');
+    return dot == std::wstring::npos || dot < FileNameStart(path) ? std::wstring::npos : dot;
+}
+
+}  // namespace
+
+WinApp::WinApp()
+{
+    g_application = this;
+}
+
+WinApp::~WinApp()
+{
+    g_application = nullptr;
+}
+
+WinApp& WinApp::Current()
+{
+    return *g_application;
+}
+
+HICON WinApp::LoadIcon(int resourceId) const
+{
+    return ::LoadIconW(m_instance, MAKEINTRESOURCEW(resourceId));
+}
+
+void WinApp::OnHelp(HWND owner, DWORD helpContext) const
+{
+    const std::wstring path = ExecutablePath();
+    const std::wstring helpFile = path.substr(0, ExtensionStart(path)) + kHelpFileExtension;
+    WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, helpContext);
+}
+
+void WinApp::EnableVisualStyles() const
+{
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+}
+
+std::wstring ApplicationTitle()
+{
+    const std::wstring path = ExecutablePath();
+    const std::size_t start = FileNameStart(path);
+    const std::size_t extension = ExtensionStart(path);
+    return path.substr(start,
+                       extension == std::wstring::npos ? std::wstring::npos : extension - start);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    WinApp& application = WinApp::Current();
+    application.m_instance = instance;
+    application.InitInstance();
+    return 0;
+}

@@ -1,0 +1,110 @@
+// The byte limit of an edit field: a subclass that compares the text before
+// and after each message through which the user inserts text, and cuts back
+// what was inserted to the part that fits.
+#include "platform/win32_byte_limited_edit.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32_text.h"
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+
+// The messages through which typing, pasting, input methods and undo insert
+// text. A text set with WM_SETTEXT is not limited.
+bool InsertsText(UINT message)
+{
+    switch (message) {
+        case WM_CHAR:
+        case WM_KEYDOWN:
+        case WM_PASTE:
+        case WM_UNDO:
+        case WM_IME_CHAR:
+        case WM_IME_COMPOSITION:
+        case EM_REPLACESEL:
+        case EM_UNDO:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::wstring EditText(HWND edit)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The length of the longest start of text whose bytes fit room, never
+// dividing a surrogate pair.
+std::size_t FittingLength(std::wstring_view text, int room)
+{
+    std::size_t length = 0;
+    while (length < text.size()) {
+        const std::size_t step =
+            IS_HIGH_SURROGATE(text[length]) && length + 1 < text.size() ? 2 : 1;
+        if (Cp932ByteCount(text.substr(0, length + step)) > room) {
+            break;
+        }
+        length += step;
+    }
+    return length;
+}
+
+// Cuts the part of after that was inserted into before down to what fits the
+// limit, and puts the caret behind the kept part. Deletions, and changes that
+// do not make the text longer in bytes, stay as they are.
+void KeepWithinLimit(HWND edit, const std::wstring& before, const std::wstring& after, int maxBytes)
+{
+    const int afterBytes = Cp932ByteCount(after);
+    if (afterBytes <= maxBytes || afterBytes <= Cp932ByteCount(before)) {
+        return;
+    }
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && before[prefix] == after[prefix]) {
+        ++prefix;
+    }
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
+        ++suffix;
+    }
+    const std::wstring head = after.substr(0, prefix);
+    const std::wstring tail = after.substr(after.size() - suffix);
+    const std::wstring inserted = after.substr(prefix, after.size() - prefix - suffix);
+    const int room = maxBytes - Cp932ByteCount(head + tail);
+    const std::size_t kept = room > 0 ? FittingLength(inserted, room) : 0;
+    SetWindowTextW(edit, (head + inserted.substr(0, kept) + tail).c_str());
+    const auto caret = static_cast<WPARAM>(prefix + kept);
+    SendMessageW(edit, EM_SETSEL, caret, static_cast<LPARAM>(caret));
+}
+
+LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR maxBytes)
+{
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(edit, ByteLimitProc, kSubclassId);
+        return DefSubclassProc(edit, message, wParam, lParam);
+    }
+    if (!InsertsText(message)) {
+        return DefSubclassProc(edit, message, wParam, lParam);
+    }
+    const std::wstring before = EditText(edit);
+    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+    KeepWithinLimit(edit, before, EditText(edit), static_cast<int>(maxBytes));
+    return result;
+}
+
+}  // namespace
+
+void LimitEditBytes(HWND edit, int maxBytes)
+{
+    SetWindowSubclass(edit, ByteLimitProc, kSubclassId, static_cast<DWORD_PTR>(maxBytes));
+}

@@ -1,0 +1,12 @@
+// A text limit for edit fields counted in bytes of code page 932, where a
+// double-byte character counts as two, as the program's record-number fields
+// need. Window layer, Win32 only.
+#pragma once
+
+#include <windows.h>
+
+// Makes the edit field refuse typed, pasted or composed input that would take
+// its text beyond maxBytes; of a longer insertion, the characters that fit
+// are kept. A text that the program sets is never shortened. Calling it again
+// replaces the limit.
+void LimitEditBytes(HWND edit, int maxBytes);

@@ -1,0 +1,192 @@
+// The dialog object, its window procedure, and data exchange.
+#include "platform/win32_dialog.h"
+
+#include <string>
+
+#include "platform/win32_app.h"
+#include "platform/win32_byte_limited_edit.h"
+#include "platform/win32_text.h"
+
+namespace {
+
+// Help contexts of dialogs: this base plus the dialog's template identifier.
+constexpr DWORD kDialogHelpContextBase = 0x20000;
+
+// The message of a text limit, with its number in place of "%1".
+std::string LimitMessage(const TextLimit& limit)
+{
+    std::string message(limit.messageFormat);
+    const std::size_t at = message.find("%1");
+    if (at != std::string::npos) {
+        message.replace(at, 2, std::to_string(limit.maxBytes));
+    }
+    return message;
+}
+
+std::wstring ControlText(HWND control)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+bool IsKeyDown(int virtualKey)
+{
+    return (GetKeyState(virtualKey) & 0x8000) != 0;
+}
+
+}  // namespace
+
+void Button::SetCheck(bool checked) const
+{
+    SendMessageW(m_window, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+DataExchange::DataExchange(Dialog& dialog, bool saveAndValidate)
+    : m_dialog(dialog), m_saveAndValidate(saveAndValidate)
+{
+}
+
+void DataExchange::Control(int controlId, Button& button)
+{
+    if (!m_failed) {
+        button.Attach(m_dialog.Item(controlId));
+    }
+}
+
+void DataExchange::Text(int controlId, std::string& value, const TextLimit& limit)
+{
+    if (m_failed) {
+        return;
+    }
+    const HWND field = m_dialog.Item(controlId);
+    if (m_saveAndValidate) {
+        const std::wstring text = ControlText(field);
+        value = Utf8FromWide(text);
+        if (Cp932ByteCount(text) > limit.maxBytes) {
+            m_dialog.MessageBoxes().Show(LimitMessage(limit));
+            SetFocus(field);
+            SendMessageW(field, EM_SETSEL, 0, -1);
+            m_failed = true;
+            return;
+        }
+    } else {
+        SetWindowTextW(field, WideFromUtf8(value).c_str());
+    }
+    LimitEditBytes(field, limit.maxBytes);
+}
+
+Dialog::Dialog(int templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
+
+INT_PTR Dialog::DoModal()
+{
+    const INT_PTR result =
+        DialogBoxParamW(WinApp::Current().Instance(), MAKEINTRESOURCEW(m_templateId), m_parent,
+                        DialogProc, reinterpret_cast<LPARAM>(this));
+    m_window = nullptr;
+    m_messageBoxes.SetOwner(nullptr);
+    return result;
+}
+
+bool Dialog::OnInitDialog()
+{
+    UpdateData(false);
+    return true;
+}
+
+void Dialog::OnOK()
+{
+    if (UpdateData(true)) {
+        EndDialog(IDOK);
+    }
+}
+
+void Dialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void Dialog::DoDataExchange(DataExchange&) {}
+
+bool Dialog::OnCommand(int, int)
+{
+    return false;
+}
+
+bool Dialog::OnPaint()
+{
+    return false;
+}
+
+HICON Dialog::OnQueryDragIcon()
+{
+    return nullptr;
+}
+
+bool Dialog::UpdateData(bool saveAndValidate)
+{
+    DataExchange exchange(*this, saveAndValidate);
+    DoDataExchange(exchange);
+    return !exchange.Failed();
+}
+
+void Dialog::SetIcon(HICON icon, bool bigIcon) const
+{
+    SendMessageW(m_window, WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL,
+                 reinterpret_cast<LPARAM>(icon));
+}
+
+void Dialog::EndDialog(INT_PTR result) const
+{
+    ::EndDialog(m_window, result);
+}
+
+// F1 with Shift, Ctrl and Alt up opens the dialog's help topic.
+void Dialog::OnHelp() const
+{
+    if (IsKeyDown(VK_SHIFT) || IsKeyDown(VK_CONTROL) || IsKeyDown(VK_MENU)) {
+        return;
+    }
+    WinApp::Current().OnHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId));
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<Dialog*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, lParam);
+        dialog->m_window = window;
+        dialog->m_messageBoxes.SetOwner(window);
+        return dialog->OnInitDialog() ? TRUE : FALSE;
+    }
+    auto* dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return dialog != nullptr ? dialog->HandleMessage(message, wParam) : FALSE;
+}
+
+INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam)
+{
+    switch (message) {
+        case WM_COMMAND: {
+            const int controlId = LOWORD(wParam);
+            if (controlId == IDOK) {
+                OnOK();
+                return TRUE;
+            }
+            if (controlId == IDCANCEL) {
+                OnCancel();
+                return TRUE;
+            }
+            return OnCommand(controlId, HIWORD(wParam)) ? TRUE : FALSE;
+        }
+        case WM_PAINT:
+            return OnPaint() ? TRUE : FALSE;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
+        case WM_HELP:
+            OnHelp();
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}

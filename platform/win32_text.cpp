@@ -1,0 +1,44 @@
+// UTF-8, UTF-16 and code page 932 conversions through the Win32 API.
+#include "platform/win32_text.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr UINT kCodePage932 = 932;
+
+}  // namespace
+
+std::wstring WideFromUtf8(std::string_view utf8)
+{
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string Utf8FromWide(std::wstring_view wide)
+{
+    if (wide.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+int Cp932ByteCount(std::wstring_view wide)
+{
+    if (wide.empty()) {
+        return 0;
+    }
+    return WideCharToMultiByte(kCodePage932, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                               0, nullptr, nullptr);
+}
