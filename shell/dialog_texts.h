@@ -1,0 +1,15 @@
+// The main dialog's own texts: its messages and the values it puts into the
+// record-number fields.
+#pragma once
+
+inline constexpr const char* kMsgInvalidRecordNumbers = "レコード番号の指定が間違ってます";
+
+// Shown when a record-number field holds too long a text; "%1" stands for the
+// field's limit.
+inline constexpr const char* kMsgTooManyCharacters = "%1 文字以内で入力してください。";
+
+// The first record number, proposed as the start of every range.
+inline constexpr const char* kFirstRecordNumber = "1";
+
+// What both fields show while a mode button asks for the record count.
+inline constexpr const char* kBlankRecordNumber = "      ";

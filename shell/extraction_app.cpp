@@ -1,0 +1,15 @@
+// The one application object and its start-up.
+#include "shell/extraction_app.h"
+
+#include "shell/extraction_dlg.h"
+
+CExtractionApp theApp;
+
+// The whole working life of the program is the dialog's modal loop; nothing
+// is saved when it ends.
+void CExtractionApp::InitInstance()
+{
+    EnableVisualStyles();
+    CExtractionDlg dialog;
+    dialog.DoModal();
+}

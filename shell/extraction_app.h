@@ -1,0 +1,12 @@
+// The application object: runs the main dialog modally; the process ends
+// when the user closes it. Win32 part of the application shell.
+#pragma once
+
+#include "platform/win32_app.h"
+
+class CExtractionApp final : public WinApp {
+public:
+    void InitInstance() override;
+};
+
+extern CExtractionApp theApp;

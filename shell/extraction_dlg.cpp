@@ -1,0 +1,182 @@
+// The main dialog's handlers: they move values between the controls and the
+// two record-number texts, then call the settings file, the record-count
+// probe and the extractions.
+#include "shell/extraction_dlg.h"
+
+#include "loglib/log_library.h"
+#include "platform/decimal.h"
+#include "platform/win32_app.h"
+#include "res/resource.h"
+#include "shell/dialog_texts.h"
+#include "shell/extraction_command.h"
+#include "shell/settings.h"
+
+namespace {
+
+// Each record-number field takes at most 6 bytes.
+constexpr TextLimit kRecordNumberLimit = {6, kMsgTooManyCharacters};
+
+int RecordNumber(const std::string& text)
+{
+    return ParseDecimal(text.data(), text.size());
+}
+
+}  // namespace
+
+const CommandRoute<CExtractionDlg> CExtractionDlg::kCommandRoutes[] = {
+    {IDC_MODE_VER4, BN_CLICKED, &CExtractionDlg::OnModeVer4},
+    {IDC_MODE_VER5, BN_CLICKED, &CExtractionDlg::OnModeVer5},
+    {IDC_MODE_JCC, BN_CLICKED, &CExtractionDlg::OnModeJcc},
+    {IDC_MODE_JCG, BN_CLICKED, &CExtractionDlg::OnModeJcg},
+    {IDC_MODE_TOWN, BN_CLICKED, &CExtractionDlg::OnModeTown},
+};
+
+CExtractionDlg::CExtractionDlg(HWND parent)
+    : Dialog(IDD_EXTRACTION_DIALOG, parent), m_hIcon(WinApp::Current().LoadIcon(IDI_APP_ICON))
+{
+}
+
+// The end field is exchanged before the start field, so a failing end field
+// leaves the start field unread.
+void CExtractionDlg::DoDataExchange(DataExchange& exchange)
+{
+    Dialog::DoDataExchange(exchange);
+    exchange.Control(IDC_MODE_VER5, m_btnVer5);
+    exchange.Control(IDC_MODE_VER4, m_btnVer4);
+    exchange.Control(IDC_MODE_JCG, m_btnJcg);
+    exchange.Control(IDC_MODE_JCC, m_btnJcc);
+    exchange.Control(IDC_MODE_TOWN, m_btnTown);
+    exchange.Text(IDC_END, m_strEnd, kRecordNumberLimit);
+    exchange.Text(IDC_START, m_strStart, kRecordNumberLimit);
+}
+
+bool CExtractionDlg::OnInitDialog()
+{
+    Dialog::OnInitDialog();
+    SetIcon(m_hIcon, true);
+    SetIcon(m_hIcon, false);
+
+    const int mode = ReadSettings();
+    if (Button* button = ModeButton(mode)) {
+        button->SetCheck(true);
+    }
+    const int count = GetRecordCount(mode, MessageBoxes());
+    if (count > 0) {
+        ShowFullRange(count);
+    }
+    return true;
+}
+
+// The Extraction button. The mode comes from the settings file at this
+// moment, not from the buttons, and the dialog stays open afterwards. The
+// outcome of reading the fields is not looked at: the handler goes on with
+// the texts as they stand.
+void CExtractionDlg::OnOK()
+{
+    UpdateData(true);
+    const int start = RecordNumber(m_strStart);
+    const int end = RecordNumber(m_strEnd);
+    UpdateData(false);
+    if (!IsValidRecordRange(start, end)) {
+        MessageBoxes().Show(kMsgInvalidRecordNumbers);
+        return;
+    }
+    const int mode = ReadSettings();
+    const WaitCursor waitCursor;
+    RunModeExtraction(mode, start, end, MessageBoxes());
+}
+
+bool CExtractionDlg::OnCommand(int controlId, int notification)
+{
+    return RouteCommand(*this, kCommandRoutes, controlId, notification);
+}
+
+// Minimised, the window shows the icon centred in its client area.
+bool CExtractionDlg::OnPaint()
+{
+    if (!IsIconic(Window())) {
+        return false;
+    }
+    const PaintDc dc(Window());
+    SendMessageW(Window(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Handle()), 0);
+    RECT client;
+    GetClientRect(Window(), &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc.Handle(), x, y, m_hIcon);
+    return true;
+}
+
+HICON CExtractionDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+void CExtractionDlg::OnModeVer4()
+{
+    OnMode(kModeVer4);
+}
+
+void CExtractionDlg::OnModeVer5()
+{
+    OnMode(kModeVer5);
+}
+
+void CExtractionDlg::OnModeJcc()
+{
+    OnMode(kModeJcc);
+}
+
+void CExtractionDlg::OnModeJcg()
+{
+    OnMode(kModeJcg);
+}
+
+void CExtractionDlg::OnModeTown()
+{
+    OnMode(kModeTown);
+}
+
+// Blanks both fields while the count is taken, proposes 1 to the count when
+// there are records, and stores the mode whatever the count. A click on the
+// checked button runs all of it again.
+void CExtractionDlg::OnMode(int mode)
+{
+    UpdateData(true);
+    // Built as new strings: assigning the literals in place trips a false
+    // -Wrestrict warning of GCC 12.
+    m_strStart = std::string(kBlankRecordNumber);
+    m_strEnd = std::string(kBlankRecordNumber);
+    UpdateData(false);
+    const int count = GetRecordCount(mode, MessageBoxes());
+    if (count > 0) {
+        ShowFullRange(count);
+    }
+    WriteSettings(mode);
+}
+
+void CExtractionDlg::ShowFullRange(int count)
+{
+    UpdateData(true);
+    m_strStart = std::string(kFirstRecordNumber);
+    m_strEnd = std::to_string(count);
+    UpdateData(false);
+}
+
+Button* CExtractionDlg::ModeButton(int mode)
+{
+    switch (mode) {
+        case kModeVer4:
+            return &m_btnVer4;
+        case kModeVer5:
+            return &m_btnVer5;
+        case kModeJcc:
+            return &m_btnJcc;
+        case kModeJcg:
+            return &m_btnJcg;
+        case kModeTown:
+            return &m_btnTown;
+        default:
+            return nullptr;
+    }
+}

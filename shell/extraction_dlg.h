@@ -1,0 +1,49 @@
+// The main dialog: five mode buttons that store the mode number and propose
+// the record range of the mode's database, two record-number fields, and the
+// Extraction button that checks the range and runs the operation that the
+// settings file names. Win32 part of the application shell.
+#pragma once
+
+#include <string>
+
+#include "platform/win32_dialog.h"
+
+class CExtractionDlg final : public Dialog {
+public:
+    explicit CExtractionDlg(HWND parent = nullptr);
+
+protected:
+    void DoDataExchange(DataExchange& exchange) override;
+    bool OnInitDialog() override;
+    void OnOK() override;
+    bool OnCommand(int controlId, int notification) override;
+    bool OnPaint() override;
+    HICON OnQueryDragIcon() override;
+
+private:
+    void OnModeVer4();
+    void OnModeVer5();
+    void OnModeJcc();
+    void OnModeJcg();
+    void OnModeTown();
+
+    // The steps that the five mode handlers share.
+    void OnMode(int mode);
+
+    // Shows the range 1 to count in the fields.
+    void ShowFullRange(int count);
+
+    // The button of a mode number, or nullptr for a mode without one.
+    Button* ModeButton(int mode);
+
+    static const CommandRoute<CExtractionDlg> kCommandRoutes[];
+
+    Button m_btnVer5;
+    Button m_btnVer4;
+    Button m_btnJcg;
+    Button m_btnJcc;
+    std::string m_strEnd;
+    std::string m_strStart;
+    Button m_btnTown;
+    HICON m_hIcon;
+};

@@ -1,0 +1,157 @@
+// The Extraction button's range check and its dispatch on the mode number:
+// which operation each mode runs, on which range, and that other modes run
+// nothing at all.
+#include "shell/extraction_command.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/notifier.h"
+#include "standin/database_writer.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+const std::string kFinished = "終了しました";
+
+struct RangeRow {
+    int start;
+    int end;
+    bool valid;
+};
+
+// Both ends non-zero and start not above end; nothing else is examined.
+const RangeRow kRangeRows[] = {
+    {1, 1, true},
+    {1, 5, true},
+    {5, 3, false},
+    {0, 3, false},
+    {3, 0, false},
+    {0, 0, false},
+    {-2, 10, true},
+    {-5, -1, true},
+    {-1, -5, false},
+    {-1, 0, false},
+    {INT_MIN, INT_MAX, true},
+    {1, 1000000, true},
+    {INT_MAX, INT_MIN, false},
+};
+
+TEST(ExtractionCommandTest, RangeCheck)
+{
+    for (const RangeRow& row : kRangeRows) {
+        EXPECT_EQ(row.valid, IsValidRecordRange(row.start, row.end))
+            << row.start << ".." << row.end;
+    }
+}
+
+// Three records or lines in each source, told apart by their first text.
+void WriteSources()
+{
+    std::vector<Version4RecordImage> images;
+    for (const char* call : {"JA4AAA", "JA4BBB", "JA4CCC"}) {
+        Version4RecordTexts texts;
+        texts.f000 = call;
+        Version4RecordImage image;
+        ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
+        images.push_back(image);
+    }
+    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
+
+    // Town codes pass every filter's test but JCC's; JCC takes a city code.
+    std::vector<Version5RecordTexts> records;
+    for (const auto& [call, code] : {std::pair{"JA5AAA", "1101"}, std::pair{"JA5BBB", "11003B"},
+                                     std::pair{"JA5CCC", "28004A"}}) {
+        Version5RecordTexts texts;
+        texts.leading = call;
+        texts.code = code;
+        records.push_back(texts);
+    }
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+    WriteFileBytes("BAK0001.TXT", "BAK1\r\nBAK2\r\nBAK3\r\n");
+}
+
+std::set<std::string> FolderContents()
+{
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::current_path())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// The first six bytes of each 202-byte line.
+std::vector<std::string> LineStarts(const std::string& file)
+{
+    const std::string bytes = ReadFileBytes(file);
+    std::vector<std::string> starts;
+    for (std::size_t at = 0; at + 202 <= bytes.size(); at += 202) {
+        starts.push_back(bytes.substr(at, 6));
+    }
+    return starts;
+}
+
+struct ModeRow {
+    int mode;
+    std::string file;
+    std::vector<std::string> lineStarts;  // records 2 and 3
+};
+
+const ModeRow kModeRows[] = {
+    {kModeBackupCopy, "TARVEK_CONV_DATA.TXT", {}},
+    {kModeVer4, "TARVEK4_EXT_DAT.TXT", {"JA4BBB", "JA4CCC"}},
+    {kModeVer5, "TARVEK5_EXT_DAT.TXT", {"JA5BBB", "JA5CCC"}},
+    {kModeJcc, "TARVEK5_JCC_DAT.TXT", {}},
+    {kModeJcg, "TARVEK5_JCG_DAT.TXT", {"JA5BBB", "JA5CCC"}},
+    {kModeTown, "TARVEK5_TOWN_DAT.TXT", {"JA5BBB", "JA5CCC"}},
+};
+
+TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
+{
+    for (const ModeRow& row : kModeRows) {
+        SCOPED_TRACE(row.mode);
+        ScratchFolder scratch;
+        WriteSources();
+        InstallStandin();
+        std::set<std::string> expected = FolderContents();
+        expected.insert(row.file);
+
+        RecordingNotifier notifier;
+        RunModeExtraction(row.mode, 2, 3, notifier);
+        EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+        EXPECT_EQ(expected, FolderContents());
+        if (row.mode == kModeBackupCopy) {
+            EXPECT_EQ("BAK2\r\nBAK3\r\n", ReadFileBytes(row.file));
+        } else {
+            EXPECT_EQ(row.lineStarts, LineStarts(row.file));
+        }
+    }
+}
+
+TEST(ExtractionCommandTest, ModesWithoutButtonRunNothing)
+{
+    ScratchFolder scratch;
+    WriteSources();
+    InstallStandin();
+    StartStandinTrace();
+    const std::set<std::string> before = FolderContents();
+    for (const int mode : {6, 7, 10, 15, -1}) {
+        RecordingNotifier notifier;
+        RunModeExtraction(mode, 1, 3, notifier);
+        EXPECT_EQ(Messages{}, notifier.Messages()) << mode;
+    }
+    EXPECT_EQ(before, FolderContents());
+    // The library is not even loaded.
+    EXPECT_EQ("", StandinTrace());
+}
+
+}  // namespace
