@@ -1,0 +1,103 @@
+// Drives a running tarvek_dconv.exe from a second Win32 process through its
+// real controls: sets and reads field texts, clicks buttons, types, pastes
+// and presses keys, and reads and dismisses every message box it shows. For
+// the end-to-end tests and the scripted demo walk.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// One message box as the driver found it, before dismissing it.
+struct SeenMessage {
+    std::string caption;  // UTF-8
+    std::string text;     // UTF-8
+    int buttonCount;      // push buttons in the box
+    bool okButton;        // one of them is IDOK
+
+    bool operator==(const SeenMessage&) const = default;
+};
+
+// Called with each message box just before the driver dismisses it.
+using MessageBoxWatcher = std::function<void(HWND box, const SeenMessage& message)>;
+
+class DialogDriver {
+public:
+    // Starts the program in folder and waits until its dialog is shown,
+    // dismissing the message boxes that appear on the way (Startup() has
+    // them). IsRunning() is false when no dialog came up.
+    DialogDriver(const std::wstring& executable, const std::wstring& folder);
+
+    // Ends the program if it still runs: Escape, and if that does not end it
+    // within a few seconds, termination.
+    ~DialogDriver();
+    DialogDriver(const DialogDriver&) = delete;
+    DialogDriver& operator=(const DialogDriver&) = delete;
+
+    bool IsRunning() const;
+    const std::vector<SeenMessage>& Startup() const { return m_startup; }
+    HWND Dialog() const { return m_dialog; }
+
+    void WatchMessageBoxes(MessageBoxWatcher watcher) { m_watcher = std::move(watcher); }
+
+    // The window's or a control's text, UTF-8.
+    std::string Title() const;
+    std::string Text(int controlId) const;
+    void SetText(int controlId, std::string_view utf8) const;
+    bool IsChecked(int controlId) const;
+
+    // Clicks a button; returns the message boxes its handler showed.
+    std::vector<SeenMessage> Click(int controlId);
+
+    // Puts the focus on the field and types the characters one by one
+    // behind its text.
+    void Type(int controlId, std::string_view utf8);
+
+    // Puts the text on the clipboard and pastes it behind the field's text.
+    void Paste(int controlId, std::string_view utf8);
+
+    // Focuses the control and presses a key as keyboard input that goes
+    // through the program's message loop; returns the message boxes that
+    // followed, waiting for at least one.
+    std::vector<SeenMessage> PressKeyForMessages(int controlId, WORD virtualKey);
+
+    // Presses a key that is expected to end the program, or closes the
+    // window through its close box, and waits for the process to end.
+    bool PressKeyToExit(int controlId, WORD virtualKey);
+    bool CloseToExit();
+
+    // The control that has the keyboard focus (0 for none) and a field's
+    // selection, start and end.
+    int FocusedControlId() const;
+    std::pair<int, int> Selection(int controlId) const;
+
+    bool WaitForExit(DWORD milliseconds) const;
+
+private:
+    HWND Control(int controlId) const;
+    void Focus(int controlId) const;
+    void CaretToEnd(int controlId) const;
+
+    // Runs action on its own thread while this one dismisses message boxes,
+    // until the action has returned.
+    std::vector<SeenMessage> Act(const std::function<void()>& action);
+
+    // Dismisses every message box that is up; returns them.
+    std::vector<SeenMessage> DismissMessageBoxes();
+
+    HWND FindMessageBox() const;
+    HWND FindDialog() const;
+
+    PROCESS_INFORMATION m_process{};
+    HWND m_dialog = nullptr;
+    std::vector<SeenMessage> m_startup;
+    MessageBoxWatcher m_watcher;
+};
+
+// Has the windows painted, then saves what the screen shows around them as
+// a 24-bit BMP file.
+bool SaveScreenshot(std::initializer_list<HWND> windows, const std::wstring& path);

@@ -1,0 +1,642 @@
+// End-to-end tests of tarvek_dconv.exe: each test lays out a scratch folder
+// as a user's log folder (the program, the stand-in TARVEK50.DLL, databases,
+// a backup file), starts the real program there, works its dialog through
+// the real controls, and checks the message boxes and the files on disk.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/notifier.h"
+#include "res/resource.h"
+#include "shell/extraction_command.h"
+#include "standin/database_writer.h"
+#include "tests/e2e/dialog_driver.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// The program's texts as the user sees them.
+const std::string kCaption = "tarvek_dconv";
+const std::string kTitle = "TARVEK Data Extraction ";
+const std::string kFinished = "終了しました";
+const std::string kUnreadable = "レコード番号が読めません";
+const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
+const std::string kInvalidNumbers = "レコード番号の指定が間違ってます";
+const std::string kTooLong = "6 文字以内で入力してください。";
+const std::string kSixSpaces = "      ";
+
+const std::string kSettingsFile = "tarvek_dconv.ini";
+
+// The settings file as the program writes it for a mode.
+std::string SettingsBytes(int mode)
+{
+    return "flag=" + std::to_string(mode) + "\r";
+}
+
+// The mode buttons, by mode number 1 to 5.
+const int kModeButtons[] = {IDC_MODE_VER4, IDC_MODE_VER5, IDC_MODE_JCC, IDC_MODE_JCG,
+                            IDC_MODE_TOWN};
+
+// The version-5 log: a callsign (F000 after the split at '/'), a stamp and a
+// reference code per record, chosen so that each filter takes a different
+// set of records.
+struct LogRow {
+    const char* leading;
+    const char* stamp;
+    const char* code;
+};
+
+const LogRow kVersion5Rows[] = {
+    {"JA1ABC", "24/05/03 12:34J", "1101"},        // 1 city Yokohama: JCC
+    {"JH1XYZ/1", "09/12/31 23:59J", "100105"},    // 2 Tokyo ward before 2010: JCC as 1001
+    {"7K1ABC", "24/05/04 08:15J", "11003B"},      // 3 town: JCG as 11003, town
+    {"JA2WCC/M", "24/05/05 19:02J", "10007"},     // 4 county: JCG
+    {"8J1HAM", "24/05/06 10:10U", "5001"},        // 5 first digit 5: none
+    {"JA1YAA", "24/05/07 11:11J", "100106"},      // 6 Tokyo ward after 2010: JCC
+    {"JE1QRP/QRP", "24/05/08 21:00J", "28004A"},  // 7 town: JCG as 28004, town
+    {"JR6ABC", "24/05/09 06:30J", "4701"},        // 8 city: JCC
+    {"JA8XYZ", "24/05/10 07:45J", "0101"},        // 9 city Sapporo: JCC
+    {"JO1ABC", "24/05/11 12:00J", "12004"},       // 10 county: JCG
+    {"JF3DEF", "24/05/12 13:13J", "2501"},        // 11 city Osaka: JCC
+    {"JK1GHI", "24/05/13 14:14J", ""},            // 12 no code: none
+};
+constexpr int kVersion5Count = static_cast<int>(std::size(kVersion5Rows));
+
+// Which records each filter takes, by the rules of the reference codes.
+const std::set<int> kJccRecords = {1, 2, 6, 8, 9, 11};
+const std::set<int> kJcgRecords = {3, 4, 7, 10};
+const std::set<int> kTownRecords = {3, 7};
+
+const char* const kVersion4Calls[] = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE",
+                                      "JA1FFF", "JA1GGG", "JA1HHH", "JA1III"};
+constexpr int kVersion4Count = static_cast<int>(std::size(kVersion4Calls));
+
+constexpr int kBackupLines = 15;
+
+std::string BackupLine(int number)
+{
+    return "BAK line " + std::to_string(number) + " JA1ABC 599 599 7.012 CW\r\n";
+}
+
+std::string CallsignOf(int record)
+{
+    const std::string leading = kVersion5Rows[record - 1].leading;
+    return leading.substr(0, leading.find('/'));
+}
+
+void WriteDatabases()
+{
+    std::vector<Version5RecordTexts> records;
+    for (const LogRow& row : kVersion5Rows) {
+        Version5RecordTexts texts;
+        texts.leading = row.leading;
+        texts.stamp = row.stamp;
+        texts.code = row.code;
+        texts.text51 = "JEX";
+        texts.addressed[4] = "東京都台東区";
+        records.push_back(texts);
+    }
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+
+    std::vector<Version4RecordImage> images;
+    for (const char* call : kVersion4Calls) {
+        Version4RecordTexts texts;
+        texts.f000 = call;
+        texts.f047 = "24/05/03 12:34J";
+        Version4RecordImage image;
+        ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
+        images.push_back(image);
+    }
+    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
+
+    std::string backup;
+    for (int line = 1; line <= kBackupLines; ++line) {
+        backup += BackupLine(line);
+    }
+    WriteFileBytes("BAK0001.TXT", backup);
+}
+
+std::wstring Wide(const std::string& path)
+{
+    return fs::path(path).wstring();
+}
+
+// The callsigns of an extraction file's lines (columns 0 to 5).
+std::vector<std::string> CallsignsIn(const std::string& file)
+{
+    const std::string bytes = ReadFileBytes(file);
+    EXPECT_EQ(0U, bytes.size() % 202) << file;
+    std::vector<std::string> calls;
+    for (std::size_t at = 0; at + 202 <= bytes.size(); at += 202) {
+        const std::string field = bytes.substr(at, 7);
+        calls.push_back(field.substr(0, field.find(' ')));
+    }
+    return calls;
+}
+
+std::vector<std::string> Version5Calls(int start, int end, const std::set<int>& only = {})
+{
+    std::vector<std::string> calls;
+    for (int record = start; record <= end; ++record) {
+        if (only.empty() || only.count(record) != 0) {
+            calls.push_back(CallsignOf(record));
+        }
+    }
+    return calls;
+}
+
+std::set<std::string> FolderContents()
+{
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::current_path())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+// The texts of message boxes, each checked to be the program's own kind of
+// box: the application title as caption and one OK button.
+Texts TextsOf(const std::vector<SeenMessage>& seen)
+{
+    Texts texts;
+    for (const SeenMessage& message : seen) {
+        EXPECT_EQ(kCaption, message.caption) << message.text;
+        EXPECT_EQ(1, message.buttonCount) << message.text;
+        EXPECT_TRUE(message.okButton) << message.text;
+        texts.push_back(message.text);
+    }
+    return texts;
+}
+
+std::string TestName()
+{
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name) {
+        if (c == '/') {
+            c = '_';
+        }
+    }
+    return name;
+}
+
+// Screenshots for people to look at, beside the test executables.
+void SaveTestScreenshot(std::initializer_list<HWND> windows, const std::string& suffix = "")
+{
+    const std::string folder = TestExecutableFolder() + "screenshots";
+    fs::create_directories(folder);
+    SaveScreenshot(windows, Wide(folder + "/" + TestName() + suffix + ".bmp"));
+}
+
+class DialogE2eTest : public testing::Test {
+protected:
+    // The folder as a user has it: the program, the log library, both
+    // databases and the backup file.
+    void SetUp() override
+    {
+        fs::copy_file(TestExecutableFolder() + "../tarvek_dconv.exe", "tarvek_dconv.exe");
+        InstallStandin();
+        WriteDatabases();
+    }
+
+    std::unique_ptr<DialogDriver> Start()
+    {
+        auto driver = std::make_unique<DialogDriver>(Wide(m_folder.Path() + "/tarvek_dconv.exe"),
+                                                     Wide(m_folder.Path()));
+        EXPECT_TRUE(driver->IsRunning()) << "the dialog did not come up";
+        return driver;
+    }
+
+    // The bytes the core writes for the mode and range, in a folder of the
+    // same files, as the reference for what the dialog must produce.
+    std::string CoreOutput(int mode, int start, int end, const std::string& file)
+    {
+        const fs::path here = fs::current_path();
+        const fs::path reference = here / "reference";
+        fs::create_directory(reference);
+        for (const char* name : {"TARVEK50.DLL", "TARVEK.DBS", "TARVEK.VDB", "BAK0001.TXT"}) {
+            fs::copy_file(here / name, reference / name);
+        }
+        fs::current_path(reference);
+        RecordingNotifier notifier;
+        RunModeExtraction(mode, start, end, notifier);
+        std::string bytes = ReadFileBytes(file);
+        fs::current_path(here);
+        EXPECT_EQ(Texts{kFinished}, notifier.Messages());
+        return bytes;
+    }
+
+    ScratchFolder m_folder;
+};
+
+TEST_F(DialogE2eTest, FirstStartChecksVersion5AndProposesItsWholeLog)
+{
+    const std::set<std::string> before = FolderContents();
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    SaveTestScreenshot({dialog->Dialog()});
+    EXPECT_EQ(Texts{}, TextsOf(dialog->Startup()));
+    EXPECT_EQ(kTitle, dialog->Title());
+    for (int mode = 1; mode <= 5; ++mode) {
+        EXPECT_EQ(mode == kModeVer5, dialog->IsChecked(kModeButtons[mode - 1])) << mode;
+    }
+    EXPECT_EQ("1", dialog->Text(IDC_START));
+    EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
+    EXPECT_EQ(SettingsBytes(kModeVer5), ReadFileBytes(kSettingsFile));
+    // The focus starts on the first tab stop, the Extraction button.
+    EXPECT_EQ(IDOK, dialog->FocusedControlId());
+
+    std::set<std::string> expected = before;
+    expected.insert(kSettingsFile);
+    EXPECT_EQ(expected, FolderContents());
+}
+
+TEST_F(DialogE2eTest, ModeZeroCopiesTheTypedRangeOfBackupLines)
+{
+    WriteFileBytes(kSettingsFile, SettingsBytes(kModeBackupCopy));
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    for (const int button : kModeButtons) {
+        EXPECT_FALSE(dialog->IsChecked(button)) << button;
+    }
+    EXPECT_EQ("", dialog->Text(IDC_START));
+    EXPECT_EQ("", dialog->Text(IDC_END));
+
+    dialog->Type(IDC_START, "3");
+    dialog->Type(IDC_END, "7");
+    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
+    std::string expected;
+    for (int line = 3; line <= 7; ++line) {
+        expected += BackupLine(line);
+    }
+    EXPECT_EQ(expected, ReadFileBytes("TARVEK_CONV_DATA.TXT"));
+    EXPECT_EQ(SettingsBytes(kModeBackupCopy), ReadFileBytes(kSettingsFile));
+}
+
+struct FieldsCase {
+    const char* name;
+    const char* start;
+    const char* end;
+};
+
+// Ranges that are refused: a zero end, a start above the end, texts without
+// digits (full-width digits are not digits to the conversion).
+const FieldsCase kRefusedRanges[] = {
+    {"start_above_end", "5", "3"},
+    {"zero_start", "0", "3"},
+    {"zero_end", "3", "0"},
+    {"empty_start", "", "3"},
+    {"empty_end", "3", ""},
+    {"full_width_digits", "１２", "１５"},
+    {"six_spaces", "      ", "      "},
+    {"letters", "abc", "5"},
+    {"sign_only", "-", "5"},
+};
+
+TEST_F(DialogE2eTest, RefusedRangesShowTheMessageAndRunNothing)
+{
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    for (const FieldsCase& c : kRefusedRanges) {
+        SCOPED_TRACE(c.name);
+        dialog->SetText(IDC_START, c.start);
+        dialog->SetText(IDC_END, c.end);
+        EXPECT_EQ(Texts{kInvalidNumbers}, TextsOf(dialog->Click(IDOK)));
+        EXPECT_EQ(c.start, dialog->Text(IDC_START));
+        EXPECT_EQ(c.end, dialog->Text(IDC_END));
+        EXPECT_FALSE(FileExists("TARVEK5_EXT_DAT.TXT"));
+    }
+}
+
+struct PassingCase {
+    const char* name;
+    const char* start;
+    const char* end;
+    int firstLine;
+    int lastLine;
+};
+
+// Ranges that pass and what the backup copy makes of them: digits up to the
+// first other character count, a sign and leading spaces are taken, and a
+// negative start copies from the first line.
+const PassingCase kPassingRanges[] = {
+    {"negative_start", "-2", "10", 1, 10},
+    {"trailing_letters", "12abc", "12", 12, 12},
+    {"signs_and_spaces", "  +4", " 6", 4, 6},
+    {"end_beyond_input", "14", "999", 14, kBackupLines},
+};
+
+TEST_F(DialogE2eTest, PassingRangesRunWithTheConvertedNumbers)
+{
+    WriteFileBytes(kSettingsFile, SettingsBytes(kModeBackupCopy));
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    for (const PassingCase& c : kPassingRanges) {
+        SCOPED_TRACE(c.name);
+        dialog->SetText(IDC_START, c.start);
+        dialog->SetText(IDC_END, c.end);
+        EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
+        std::string expected;
+        for (int line = c.firstLine; line <= c.lastLine; ++line) {
+            expected += BackupLine(line);
+        }
+        EXPECT_EQ(expected, ReadFileBytes("TARVEK_CONV_DATA.TXT"));
+        EXPECT_EQ(c.start, dialog->Text(IDC_START));
+    }
+}
+
+TEST_F(DialogE2eTest, NegativeStartReachesTheVersion5Extraction)
+{
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    dialog->SetText(IDC_START, "-2");
+    dialog->SetText(IDC_END, "10");
+    // The library cannot read record -2, so the run stops at once.
+    EXPECT_EQ((Texts{kUnreadable, kFinished}), TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ("", ReadFileBytes("TARVEK5_EXT_DAT.TXT"));
+}
+
+enum class Input { kTyped, kPasted };
+
+struct LimitCase {
+    const char* name;
+    const char* before;
+    Input input;
+    const char* text;
+    const char* after;
+};
+
+// Six bytes of code page 932 fit a field; a full-width character takes two.
+const LimitCase kLimitCases[] = {
+    {"typed_seventh_digit", "", Input::kTyped, "1234567", "123456"},
+    {"pasted_eight_digits", "", Input::kPasted, "12345678", "123456"},
+    {"pasted_full_width", "", Input::kPasted, "９８７６", "９８７"},
+    {"typed_after_three_full_width", "９８７", Input::kTyped, "1", "９８７"},
+    {"full_width_needs_two_bytes", "12345", Input::kTyped, "６7", "123457"},
+    {"pasted_into_partly_filled", "12", Input::kPasted, "３４５6", "12３４"},
+    {"program_text_kept_but_not_extended", "1234567", Input::kTyped, "8", "1234567"},
+};
+
+TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
+{
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    for (const LimitCase& c : kLimitCases) {
+        SCOPED_TRACE(c.name);
+        for (const int field : {IDC_START, IDC_END}) {
+            dialog->SetText(field, c.before);
+            if (c.input == Input::kTyped) {
+                dialog->Type(field, c.text);
+            } else {
+                dialog->Paste(field, c.text);
+            }
+            EXPECT_EQ(c.after, dialog->Text(field)) << field;
+        }
+    }
+}
+
+TEST_F(DialogE2eTest, SevenDigitCountIsShownInFullAndWarnedAboutOnReading)
+{
+    SetStandinControl("TARVEK_STANDIN_COUNT", "1234567");
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    EXPECT_EQ("1", dialog->Text(IDC_START));
+    EXPECT_EQ("1234567", dialog->Text(IDC_END));
+    SaveTestScreenshot({dialog->Dialog()});
+
+    // Reading stops at the end field, so the start field typed meanwhile is
+    // not read: it shows the 1 it held before, and the run starts there.
+    dialog->SetText(IDC_START, "5");
+    dialog->WatchMessageBoxes([](HWND box, const SeenMessage& message) {
+        if (message.text == kTooLong) {
+            SaveTestScreenshot({box}, "-message");
+        }
+    });
+    EXPECT_EQ((Texts{kTooLong, kUnreadable, kFinished}), TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(Version5Calls(1, kVersion5Count), CallsignsIn("TARVEK5_EXT_DAT.TXT"));
+    EXPECT_EQ("1", dialog->Text(IDC_START));
+    EXPECT_EQ("1234567", dialog->Text(IDC_END));
+    EXPECT_EQ(IDC_END, dialog->FocusedControlId());
+
+    // A mode click reads the fields too, warns, and goes on.
+    EXPECT_EQ(Texts{kTooLong}, TextsOf(dialog->Click(IDC_MODE_JCC)));
+    EXPECT_EQ("1234567", dialog->Text(IDC_END));
+    EXPECT_EQ(SettingsBytes(kModeJcc), ReadFileBytes(kSettingsFile));
+}
+
+TEST_F(DialogE2eTest, EnterRunsExtractionAndTheDialogStaysOpen)
+{
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    dialog->SetText(IDC_START, "2");
+    dialog->SetText(IDC_END, "4");
+    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->PressKeyForMessages(IDC_START, VK_RETURN)));
+    EXPECT_TRUE(dialog->IsRunning());
+    EXPECT_TRUE(IsWindowVisible(dialog->Dialog()));
+    EXPECT_EQ("2", dialog->Text(IDC_START));
+    EXPECT_EQ("4", dialog->Text(IDC_END));
+    EXPECT_EQ(Version5Calls(2, 4), CallsignsIn("TARVEK5_EXT_DAT.TXT"));
+
+    // And again, from the end field.
+    dialog->SetText(IDC_START, "7");
+    dialog->SetText(IDC_END, "7");
+    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->PressKeyForMessages(IDC_END, VK_RETURN)));
+    EXPECT_EQ(Version5Calls(7, 7), CallsignsIn("TARVEK5_EXT_DAT.TXT"));
+}
+
+TEST_F(DialogE2eTest, ClickingTheCheckedButtonRefillsTheFields)
+{
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    dialog->SetText(IDC_START, "3");
+    dialog->SetText(IDC_END, "4");
+    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDC_MODE_VER5)));
+    EXPECT_TRUE(dialog->IsChecked(IDC_MODE_VER5));
+    EXPECT_EQ("1", dialog->Text(IDC_START));
+    EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
+    EXPECT_EQ(SettingsBytes(kModeVer5), ReadFileBytes(kSettingsFile));
+}
+
+TEST_F(DialogE2eTest, EachModeButtonProposesItsDatabaseAndStoresItsMode)
+{
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    for (int mode = kModeVer4; mode <= kModeTown; ++mode) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(Texts{}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
+        for (int other = kModeVer4; other <= kModeTown; ++other) {
+            EXPECT_EQ(other == mode, dialog->IsChecked(kModeButtons[other - 1])) << other;
+        }
+        const int count = mode == kModeVer4 ? kVersion4Count : kVersion5Count;
+        EXPECT_EQ("1", dialog->Text(IDC_START));
+        EXPECT_EQ(std::to_string(count), dialog->Text(IDC_END));
+        EXPECT_EQ(SettingsBytes(mode), ReadFileBytes(kSettingsFile));
+    }
+}
+
+TEST_F(DialogE2eTest, ModeClickWithoutItsDatabaseBlanksTheFieldsAndStoresTheMode)
+{
+    fs::remove("TARVEK.DBS");
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDC_MODE_VER4)));
+    EXPECT_EQ(kSixSpaces, dialog->Text(IDC_START));
+    EXPECT_EQ(kSixSpaces, dialog->Text(IDC_END));
+    EXPECT_EQ(SettingsBytes(kModeVer4), ReadFileBytes(kSettingsFile));
+    // Six spaces convert to 0.
+    EXPECT_EQ(Texts{kInvalidNumbers}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
+}
+
+TEST_F(DialogE2eTest, SettingsEditedWhileOpenDecideWhatExtractionRuns)
+{
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    WriteFileBytes(kSettingsFile, SettingsBytes(kModeJcc));
+    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(Version5Calls(1, kVersion5Count, kJccRecords), CallsignsIn("TARVEK5_JCC_DAT.TXT"));
+    EXPECT_FALSE(FileExists("TARVEK5_EXT_DAT.TXT"));
+    EXPECT_TRUE(dialog->IsChecked(IDC_MODE_VER5));
+    EXPECT_FALSE(dialog->IsChecked(IDC_MODE_JCC));
+
+    // A mode without a button runs nothing and says nothing.
+    const std::set<std::string> before = FolderContents();
+    WriteFileBytes(kSettingsFile, "flag=9\r");
+    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(before, FolderContents());
+}
+
+TEST_F(DialogE2eTest, ModeWithoutButtonInTheSettingsChecksNothing)
+{
+    WriteFileBytes(kSettingsFile, "flag=7\r");
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    for (const int button : kModeButtons) {
+        EXPECT_FALSE(dialog->IsChecked(button)) << button;
+    }
+    // Mode 7 counts the version-5 database, and Extraction runs nothing.
+    EXPECT_EQ("1", dialog->Text(IDC_START));
+    EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
+    const std::set<std::string> before = FolderContents();
+    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(before, FolderContents());
+    EXPECT_EQ("flag=7\r", ReadFileBytes(kSettingsFile));
+}
+
+TEST_F(DialogE2eTest, WithoutTheLibraryEveryProbeAndExtractionSaysSo)
+{
+    fs::remove("TARVEK50.DLL");
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Startup()));
+    EXPECT_TRUE(dialog->IsChecked(IDC_MODE_VER5));
+    EXPECT_EQ("", dialog->Text(IDC_START));
+    EXPECT_EQ("", dialog->Text(IDC_END));
+
+    dialog->WatchMessageBoxes([](HWND box, const SeenMessage&) {
+        SaveTestScreenshot({GetWindow(box, GW_OWNER), box}, "-message");
+    });
+    for (int mode = kModeVer4; mode <= kModeTown; ++mode) {
+        SCOPED_TRACE(mode);
+        EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
+        EXPECT_EQ(kSixSpaces, dialog->Text(IDC_START));
+        EXPECT_EQ(kSixSpaces, dialog->Text(IDC_END));
+        EXPECT_EQ(SettingsBytes(mode), ReadFileBytes(kSettingsFile));
+    }
+    dialog->SetText(IDC_START, "1");
+    dialog->SetText(IDC_END, "2");
+    EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_FALSE(FileExists("TARVEK5_TOWN_DAT.TXT"));
+}
+
+enum class Ending { kEscape, kCloseBox };
+
+class DialogEndingTest : public DialogE2eTest, public testing::WithParamInterface<Ending> {};
+
+TEST_P(DialogEndingTest, EndsTheProgramWithoutWritingAFile)
+{
+    WriteFileBytes(kSettingsFile, SettingsBytes(kModeJcg));
+    const std::set<std::string> before = FolderContents();
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    dialog->SetText(IDC_START, "2");
+    const bool ended = GetParam() == Ending::kEscape ? dialog->PressKeyToExit(IDC_START, VK_ESCAPE)
+                                                     : dialog->CloseToExit();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(before, FolderContents());
+    EXPECT_EQ(SettingsBytes(kModeJcg), ReadFileBytes(kSettingsFile));
+}
+
+INSTANTIATE_TEST_SUITE_P(Endings, DialogEndingTest,
+                         testing::Values(Ending::kEscape, Ending::kCloseBox),
+                         [](const testing::TestParamInfo<Ending>& param) {
+                             return param.param == Ending::kEscape ? "escape" : "close_box";
+                         });
+
+struct ModeCase {
+    int mode;
+    const char* file;
+    std::vector<std::string> calls;
+};
+
+// Records (or lines) 2 to 11 in every mode: the dialog must write what the
+// core writes for the same call, and the records the filters take.
+class DialogModeTest : public DialogE2eTest, public testing::WithParamInterface<int> {};
+
+TEST_P(DialogModeTest, ExtractionWritesWhatTheCoreWrites)
+{
+    const int mode = GetParam();
+    const std::vector<std::string> v4Calls(std::begin(kVersion4Calls) + 1,
+                                           std::begin(kVersion4Calls) + kVersion4Count);
+    const ModeCase cases[] = {
+        {kModeBackupCopy, "TARVEK_CONV_DATA.TXT", {}},
+        {kModeVer4, "TARVEK4_EXT_DAT.TXT", v4Calls},
+        {kModeVer5, "TARVEK5_EXT_DAT.TXT", Version5Calls(2, 11)},
+        {kModeJcc, "TARVEK5_JCC_DAT.TXT", Version5Calls(2, 11, kJccRecords)},
+        {kModeJcg, "TARVEK5_JCG_DAT.TXT", Version5Calls(2, 11, kJcgRecords)},
+        {kModeTown, "TARVEK5_TOWN_DAT.TXT", Version5Calls(2, 11, kTownRecords)},
+    };
+    const ModeCase& c = cases[mode];
+    const int end = mode == kModeVer4 ? kVersion4Count : 11;
+    const std::string expected = CoreOutput(mode, 2, end, c.file);
+
+    if (mode == kModeBackupCopy) {
+        WriteFileBytes(kSettingsFile, SettingsBytes(kModeBackupCopy));
+    }
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    if (mode != kModeBackupCopy) {
+        EXPECT_EQ(Texts{}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
+    }
+    dialog->SetText(IDC_START, "2");
+    dialog->SetText(IDC_END, std::to_string(end));
+    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
+
+    const std::string written = ReadFileBytes(c.file);
+    EXPECT_FALSE(written.empty());
+    EXPECT_EQ(expected, written);
+    if (mode == kModeBackupCopy) {
+        std::string lines;
+        for (int line = 2; line <= end; ++line) {
+            lines += BackupLine(line);
+        }
+        EXPECT_EQ(lines, written);
+    } else {
+        EXPECT_EQ(c.calls, CallsignsIn(c.file));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, DialogModeTest, testing::Range(0, 6),
+                         [](const testing::TestParamInfo<int>& param) {
+                             return "mode" + std::to_string(param.param);
+                         });
+
+}  // namespace
