@@ -1,0 +1,30 @@
+// The console boundary on POSIX: the arguments are taken as they come, and
+// the UTF-8 texts go to the streams byte for byte.
+#include <cstdio>
+
+#include "shell/cli_console.h"
+
+namespace {
+
+void WriteBytes(std::FILE* stream, std::string_view text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+    std::fflush(stream);
+}
+
+}  // namespace
+
+void StandardConsole::Print(std::string_view text)
+{
+    WriteBytes(stdout, text);
+}
+
+void StandardConsole::PrintError(std::string_view text)
+{
+    WriteBytes(stderr, text);
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return {argv + 1, argv + argc};
+}
