@@ -33,6 +33,29 @@ tarvek_start_display() {
     done
 }
 
+# What a new prefix needs, made once: a virtual desktop (without a window
+# manager every window close waits), Wine's own fonts where this Wine finds
+# them (Tahoma for dialogs, Marlett for the caption buttons), and the IPA
+# fonts in place of the Japanese faces of Windows that the dialog and the
+# message boxes ask for. The desktop of the session that made the keys
+# predates them, so the session ends here and starts anew.
+tarvek_configure_prefix() {
+    wineboot >/dev/null 2>&1 </dev/null
+    wineserver -p
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+        >/dev/null 2>&1 </dev/null
+    local face
+    for face in "MS UI Gothic=IPAPGothic" "ＭＳ ゴシック=IPAGothic" "ＭＳ Ｐゴシック=IPAPGothic"; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /d "${face#*=}" /f \
+            >/dev/null 2>&1 </dev/null
+    done
+    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    wineserver -k
+    wineserver -w
+    touch "$WINEPREFIX/.tarvek_configured"
+}
+
 tarvek_start_wine() {
     trap tarvek_stop_wine EXIT
     tarvek_start_display
@@ -41,10 +64,9 @@ tarvek_start_wine() {
     if [ -d "$WINEPREFIX" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
         rm -rf "$WINEPREFIX"
     fi
+    if [ ! -f "$WINEPREFIX/.tarvek_configured" ]; then
+        tarvek_configure_prefix
+    fi
     wineserver -p
     wineboot >/dev/null 2>&1 </dev/null
-    # A virtual desktop: without a window manager every window close waits.
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
-        >/dev/null 2>&1 </dev/null
 }
