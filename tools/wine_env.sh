@@ -41,7 +41,6 @@ tarvek_start_display() {
 # predates them, so the session ends here and starts anew.
 tarvek_configure_prefix() {
     wineboot >/dev/null 2>&1 </dev/null
-    wineserver -p
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
         >/dev/null 2>&1 </dev/null
