@@ -16,3 +16,8 @@ struct MappedFile {
 bool MapFile(const char* path, bool belowFourGiB, MappedFile& mapped);
 
 void UnmapFile(const MappedFile& mapped);
+
+// Lets the process's resident set give up the pages of the mapping it has
+// read; a later read brings them back from the file. Without it a long run of
+// reads keeps the whole file resident in the caller's process.
+void ReleaseReadPages(const MappedFile& mapped);

@@ -61,3 +61,9 @@ void UnmapFile(const MappedFile& mapped)
 {
     munmap(const_cast<std::uint8_t*>(mapped.bytes), mapped.size);
 }
+
+void ReleaseReadPages(const MappedFile& mapped)
+{
+    // A private mapping that was never written: its pages are only dropped.
+    madvise(const_cast<std::uint8_t*>(mapped.bytes), mapped.size, MADV_DONTNEED);
+}

@@ -38,3 +38,9 @@ void UnmapFile(const MappedFile& mapped)
 {
     UnmapViewOfFile(mapped.bytes);
 }
+
+void ReleaseReadPages(const MappedFile& mapped)
+{
+    // Unlocking pages that are not locked removes them from the working set.
+    VirtualUnlock(const_cast<std::uint8_t*>(mapped.bytes), mapped.size);
+}

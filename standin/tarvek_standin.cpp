@@ -50,11 +50,15 @@ struct Controls {
     std::string tracePath;
 };
 
+// How many reads pass before the pages they touched are let go.
+constexpr int kReadsPerPageRelease = 4096;
+
 // What an open database keeps between calls.
 struct OpenDatabase {
     MappedFile file;
     std::int32_t count;  // records in the file, whatever count was reported
     Controls controls;
+    int readsSinceRelease = 0;
 };
 
 // The two file formats, as far as open tells them apart.
@@ -186,6 +190,26 @@ int Open(void* context, const char* name, const DatabaseKind& kind, Controls con
     return 0;
 }
 
+// Reads are the hot path: the event text is made only when tracing.
+void TraceRead(const OpenDatabase& database, const char* entryPoint, int recordNumber)
+{
+    if (!database.controls.tracePath.empty()) {
+        Trace(database.controls.tracePath,
+              std::string(entryPoint) + " " + std::to_string(recordNumber));
+    }
+}
+
+// Like a library that reads records from its file, a long run of reads does
+// not keep the whole database resident: every so many reads the pages read
+// so far are let go (texts handed out earlier stay readable from the file).
+void CountRead(OpenDatabase& database)
+{
+    if (++database.readsSinceRelease == kReadsPerPageRelease) {
+        ReleaseReadPages(database.file);
+        database.readsSinceRelease = 0;
+    }
+}
+
 bool CanRead(const OpenDatabase& database, int recordNumber)
 {
     return recordNumber >= 1 && recordNumber <= database.count &&
@@ -281,11 +305,12 @@ STANDIN_EXPORT int STANDIN_CALL DbsDbrOpen(void* context, const char* name)
 
 STANDIN_EXPORT int STANDIN_CALL DbsDbrRead(void* context, int recordNumber)
 {
-    const OpenDatabase& database = *StateOf(context, kVersion4StateOffset);
-    Trace(database.controls.tracePath, "DbsDbrRead " + std::to_string(recordNumber));
+    OpenDatabase& database = *StateOf(context, kVersion4StateOffset);
+    TraceRead(database, "DbsDbrRead", recordNumber);
     if (!CanRead(database, recordNumber)) {
         return 1;
     }
+    CountRead(database);
     const std::size_t recordStart =
         kHeaderSize + static_cast<std::size_t>(recordNumber - 1) * kVersion4RecordSize;
     std::memcpy(context, database.file.bytes + recordStart, kVersion4RecordSize);
@@ -307,11 +332,12 @@ STANDIN_EXPORT int STANDIN_CALL TarvekOpen(int first, void* context, const char*
 
 STANDIN_EXPORT int STANDIN_CALL VKD_readv(void* context, int recordNumber, void* record)
 {
-    const OpenDatabase& database = *StateOf(context, kVersion5StateOffset);
-    Trace(database.controls.tracePath, "VKD_readv " + std::to_string(recordNumber));
+    OpenDatabase& database = *StateOf(context, kVersion5StateOffset);
+    TraceRead(database, "VKD_readv", recordNumber);
     if (!CanRead(database, recordNumber)) {
         return 1;
     }
+    CountRead(database);
     Version5Texts texts;
     if (!LocateVersion5Texts(database, recordNumber, texts)) {
         return 2;

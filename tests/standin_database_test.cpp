@@ -232,6 +232,55 @@ TEST_F(StandinDatabaseTest, FailReadFailsOnlyTheChosenRecord)
     CallTarvekClose(context5);
 }
 
+// The stand-in lets go of the pages it has read every few thousand reads;
+// records and texts must come back unchanged across those releases, and a
+// text handed out early must stay readable until the close.
+TEST(StandinLongRun, EveryRecordReadsBackAcrossPageReleases)
+{
+    constexpr int kRecords = 10000;
+    ScratchFolder folder;
+    InstallStandin();
+    Version4DatabaseBuilder version4;
+    Version5DatabaseBuilder version5;
+    for (int n = 1; n <= kRecords; ++n) {
+        Version4RecordTexts texts4;
+        texts4.f000 = std::to_string(n);
+        Version4RecordImage image{};
+        ASSERT_TRUE(BuildVersion4RecordImage(texts4, image));
+        version4.Add(image);
+        Version5RecordTexts texts5;
+        texts5.leading = std::to_string(n);
+        texts5.addressed[6] = "memo of contact " + std::to_string(n);
+        ASSERT_TRUE(version5.Add(texts5));
+    }
+    ASSERT_TRUE(version4.Write(kVersion4DatabaseName));
+    ASSERT_TRUE(version5.Write(kVersion5DatabaseName));
+    ASSERT_EQ(LoadLogLibrary(), 0);
+    Version4Context context4;
+    Version5Context context5;
+    ASSERT_EQ(CallDbsDbrOpen(context4, kVersion4DatabaseName), 0);
+    ASSERT_EQ(CallTarvekOpen(context5, kVersion5DatabaseName), 0);
+    std::uint8_t record[kVersion5RecordSize];
+    const char* firstMemo = nullptr;
+    int mismatches = 0;
+    for (int n = 1; n <= kRecords; ++n) {
+        ASSERT_EQ(CallDbsDbrRead(context4, n), 0) << n;
+        ASSERT_EQ(CallVkdReadv(context5, n, record), 0) << n;
+        const std::uint32_t memo = Uint32At(record + kFirstAddressOffset + 24);
+        const char* memoText = reinterpret_cast<const char*>(std::uintptr_t{memo});
+        firstMemo = n == 1 ? memoText : firstMemo;
+        mismatches +=
+            std::string(reinterpret_cast<const char*>(context4.bytes)) != std::to_string(n) ||
+            std::string(reinterpret_cast<const char*>(record)) != std::to_string(n) ||
+            std::string(memoText) != "memo of contact " + std::to_string(n);
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(std::string(firstMemo), "memo of contact 1");
+    CallDbsDbrClose(context4);
+    CallTarvekClose(context5);
+    FreeLogLibrary();
+}
+
 TEST_F(StandinDatabaseTest, TraceRecordsEveryCallAndTheUnload)
 {
     FreeLogLibrary();
