@@ -26,11 +26,15 @@ void PlaceText(int column, const char* source, std::size_t available)
 {
     const std::size_t room =
         std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
-    const void* end = std::memchr(source, '\0', room);
-    const std::size_t count =
-        end == nullptr ? room
-                       : static_cast<std::size_t>(static_cast<const char*>(end) - source) + 1;
-    std::memcpy(g_line + column, source, count);
+    // Texts are short: one pass that copies and stops after the NUL costs
+    // less than a search followed by a copy, two library calls per text.
+    char* target = g_line + column;
+    for (std::size_t i = 0; i < room; ++i) {
+        target[i] = source[i];
+        if (source[i] == '\0') {
+            break;
+        }
+    }
 }
 
 void StoreByte(int column, char byte)
@@ -40,7 +44,11 @@ void StoreByte(int column, char byte)
 
 void FinishLine()
 {
-    std::replace(g_line, g_line + kLineBufferSize, '\0', ' ');
+    // Every byte is stored back, changed or not: a loop without a conditional
+    // store is vectorised, std::replace's byte-by-byte branches are not.
+    for (char& byte : g_line) {
+        byte = byte == '\0' ? ' ' : byte;
+    }
     g_line[kLineColumns] = '\r';
     g_line[kLineColumns + 1] = '\n';
     g_line[kLineColumns + 2] = '\0';
