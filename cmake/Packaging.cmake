@@ -1,0 +1,68 @@
+# The release package of the win32 build: `cpack -G ZIP` in its build folder
+# makes tarvek_dconv-<version>-win32.zip holding the two programs, the user
+# guides in English and Japanese, and the licence. Only the install
+# component "program" is packaged, so no file of the stand-in library or of
+# the tests can get in.
+if(NOT WIN32)
+  return()
+endif()
+
+install(TARGETS tarvek_dconv tarvek_dconv_cli RUNTIME DESTINATION . COMPONENT program)
+
+# The guides quote the programs' texts as @kName@, a text constant of the
+# sources, and the dialog's captions as @IDC_NAME@ (@IDOK@ for the
+# Extraction button), so that they show exactly what the programs show; the
+# version is @PROJECT_VERSION@.
+set(package_text_sources loglib/log_library.h extract/extraction_texts.h shell/dialog_texts.h
+                         shell/settings.h)
+foreach(header IN LISTS package_text_sources)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/${header} definitions ENCODING UTF-8
+       REGEX "^inline constexpr const char\\* k[A-Za-z0-9]+ = \"[^\"]*\";$")
+  foreach(definition IN LISTS definitions)
+    string(REGEX MATCH "(k[A-Za-z0-9]+) = \"([^\"]*)\"" matched "${definition}")
+    set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+  endforeach()
+endforeach()
+file(STRINGS ${PROJECT_SOURCE_DIR}/res/tarvek_dconv.rc controls ENCODING UTF-8
+     REGEX "^ *[A-Z]+ +\"[^\"]*\", *ID[A-Z0-9_]+,")
+foreach(control IN LISTS controls)
+  string(REGEX MATCH "\"([^\"]*)\", *(ID[A-Z0-9_]+)," matched "${control}")
+  set(${CMAKE_MATCH_2} "${CMAKE_MATCH_1}")
+endforeach()
+# As the dialog shows it: %1 stands for the 6 characters of a field.
+string(REPLACE "%1" "6" kMsgTooManyCharacters "${kMsgTooManyCharacters}")
+
+# Windows line ends and a byte order mark, so that every Notepad shows the
+# guides, whatever the system's code page.
+string(ASCII 239 187 191 package_bom)
+foreach(language en ja)
+  set(guide ${PROJECT_SOURCE_DIR}/docs/guide_${language}.txt)
+  file(READ ${guide} text)
+  string(REGEX MATCHALL "@[A-Za-z0-9_]+@" placeholders "${text}")
+  foreach(placeholder IN LISTS placeholders)
+    string(REGEX REPLACE "@(.*)@" "\\1" name "${placeholder}")
+    if(NOT DEFINED ${name})
+      message(FATAL_ERROR "docs/guide_${language}.txt: no text for ${placeholder}")
+    endif()
+  endforeach()
+  string(CONFIGURE "${text}" text @ONLY)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${CMAKE_BINARY_DIR}/package/guide_${language}.txt "${package_bom}${text}")
+  install(FILES ${CMAKE_BINARY_DIR}/package/guide_${language}.txt DESTINATION . COMPONENT program)
+endforeach()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS docs/guide_en.txt docs/guide_ja.txt
+             res/tarvek_dconv.rc ${package_text_sources})
+
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+string(REPLACE "\n" "\r\n" licence "${licence}")
+file(WRITE ${CMAKE_BINARY_DIR}/package/LICENSE.txt "${licence}")
+install(FILES ${CMAKE_BINARY_DIR}/package/LICENSE.txt DESTINATION . COMPONENT program)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME tarvek_dconv)
+set(CPACK_PACKAGE_VENDOR "the tarvek_dconv authors")
+set(CPACK_PACKAGE_FILE_NAME tarvek_dconv-${PROJECT_VERSION}-win32)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};tarvek_dconv;program;/")
+include(CPack)
