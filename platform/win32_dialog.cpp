@@ -95,33 +95,9 @@ bool Dialog::OnInitDialog()
     return true;
 }
 
-void Dialog::OnOK()
-{
-    if (UpdateData(true)) {
-        EndDialog(IDOK);
-    }
-}
-
 void Dialog::OnCancel()
 {
     EndDialog(IDCANCEL);
-}
-
-void Dialog::DoDataExchange(DataExchange&) {}
-
-bool Dialog::OnCommand(int, int)
-{
-    return false;
-}
-
-bool Dialog::OnPaint()
-{
-    return false;
-}
-
-HICON Dialog::OnQueryDragIcon()
-{
-    return nullptr;
 }
 
 bool Dialog::UpdateData(bool saveAndValidate)

@@ -38,7 +38,6 @@ class DataExchange {
 public:
     DataExchange(Dialog& dialog, bool saveAndValidate);
 
-    bool SaveAndValidate() const { return m_saveAndValidate; }
     bool Failed() const { return m_failed; }
 
     // Attaches the button to the control with that identifier.
@@ -79,22 +78,24 @@ protected:
     // dialog manager put the focus on the first tab stop.
     virtual bool OnInitDialog();
 
-    // IDOK (the default button, Enter): reads the values and ends the dialog.
-    virtual void OnOK();
+    // IDOK: the default button, or Enter.
+    virtual void OnOK() = 0;
 
-    // IDCANCEL (Escape, the close box, the system menu's Close): ends it.
+    // IDCANCEL (Escape, the close box, the system menu's Close): ends the
+    // dialog.
     virtual void OnCancel();
 
-    virtual void DoDataExchange(DataExchange& exchange);
+    // Exchanges the members with the controls, in either direction.
+    virtual void DoDataExchange(DataExchange& exchange) = 0;
 
     // Any other command; true when it was handled.
-    virtual bool OnCommand(int controlId, int notification);
+    virtual bool OnCommand(int controlId, int notification) = 0;
 
     // WM_PAINT; false hands it to the default processing.
-    virtual bool OnPaint();
+    virtual bool OnPaint() = 0;
 
     // The image shown while the minimised window is dragged.
-    virtual HICON OnQueryDragIcon();
+    virtual HICON OnQueryDragIcon() = 0;
 
     // Reads the controls into the members (true) or shows the members in the
     // controls (false). False when a text read was too long.

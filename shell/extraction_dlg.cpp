@@ -40,7 +40,6 @@ CExtractionDlg::CExtractionDlg(HWND parent)
 // leaves the start field unread.
 void CExtractionDlg::DoDataExchange(DataExchange& exchange)
 {
-    Dialog::DoDataExchange(exchange);
     exchange.Control(IDC_MODE_VER5, m_btnVer5);
     exchange.Control(IDC_MODE_VER4, m_btnVer4);
     exchange.Control(IDC_MODE_JCG, m_btnJcg);

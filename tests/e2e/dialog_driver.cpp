@@ -382,14 +382,6 @@ int DialogDriver::FocusedControlId() const
     return GetDlgCtrlID(info.hwndFocus);
 }
 
-std::pair<int, int> DialogDriver::Selection(int controlId) const
-{
-    DWORD_PTR selection = 0;
-    SendMessageTimeoutW(Control(controlId), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
-                        &selection);
-    return {LOWORD(selection), HIWORD(selection)};
-}
-
 bool SaveScreenshot(std::initializer_list<HWND> windows, const std::wstring& path)
 {
     const RECT area = PaintedArea(windows);

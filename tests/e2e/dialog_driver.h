@@ -18,8 +18,6 @@ struct SeenMessage {
     std::string text;     // UTF-8
     int buttonCount;      // push buttons in the box
     bool okButton;        // one of them is IDOK
-
-    bool operator==(const SeenMessage&) const = default;
 };
 
 // Called with each message box just before the driver dismisses it.
@@ -70,10 +68,8 @@ public:
     bool PressKeyToExit(int controlId, WORD virtualKey);
     bool CloseToExit();
 
-    // The control that has the keyboard focus (0 for none) and a field's
-    // selection, start and end.
+    // The control that has the keyboard focus, 0 for none.
     int FocusedControlId() const;
-    std::pair<int, int> Selection(int controlId) const;
 
     bool WaitForExit(DWORD milliseconds) const;
 
