@@ -21,7 +21,12 @@ bool OutputFile::Create(const char* name)
     if (m_file == nullptr) {
         return false;
     }
-    std::setvbuf(m_file, nullptr, _IOFBF, kBufferSize);
+    // The buffer is handed over rather than left to the runtime: given none,
+    // glibc ignores the size asked for and buffers a single 4 KiB block.
+    if (!m_buffer) {
+        m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    }
+    std::setvbuf(m_file, m_buffer.get(), _IOFBF, kBufferSize);
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
 class OutputFile {
 public:
@@ -26,5 +27,6 @@ public:
 
 private:
     std::FILE* m_file = nullptr;
+    std::unique_ptr<char[]> m_buffer;  // the stream's buffer, kept until after the close
     bool m_failed = false;
 };
