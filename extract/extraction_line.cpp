@@ -37,9 +37,11 @@ void PlaceText(int column, const char* source, std::size_t available)
     }
 }
 
-void StoreByte(int column, char byte)
+void StoreStampBytes(const std::uint8_t* source, const int (&offsets)[kStampColumns])
 {
-    g_line[column] = byte;
+    for (int i = 0; i < kStampColumns; ++i) {
+        g_line[F047 + i] = static_cast<char>(source[offsets[i]]);
+    }
 }
 
 void FinishLine()

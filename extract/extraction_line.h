@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 class OutputFile;
 
@@ -45,8 +46,10 @@ void ClearLine();
 // columns until the next placement overwrites them.
 void PlaceText(int column, const char* source, std::size_t available);
 
-// Stores one byte as it is.
-void StoreByte(int column, char byte);
+// Stores the byte source[offsets[i]] into column F047 + i for each of the
+// eleven stamp columns, whatever its value. One call per line, not one per
+// byte: the stamp is stored on every record.
+void StoreStampBytes(const std::uint8_t* source, const int (&offsets)[kStampColumns]);
 
 // Turns every NUL of positions 0 to 202 into a space and ends the line with
 // CR, LF and NUL.

@@ -70,9 +70,7 @@ void BuildVersion4Line(const std::uint8_t* context)
     PlaceContextText(F029, context, kText44Offset);
     PlaceContextText(F032, context, kText66Offset);
     PlaceContextText(F044, context, kText62Offset);
-    for (int i = 0; i < kStampColumns; ++i) {
-        StoreByte(F047 + i, static_cast<char>(context[kStampOffsets[i]]));
-    }
+    StoreStampBytes(context, kStampOffsets);
     PlaceContextText(F058, context, kText28Offset);
     PlaceContextText(F061, context, kText32Offset);
     PlaceContextText(F064, context, kText79Offset);

@@ -148,9 +148,7 @@ void BuildVersion5Line(std::uint8_t* record)
     PlaceAddressedText(F029, record, kAddress829);
     PlaceAddressedText(F032, record, kAddress833);
     PlaceRecordText(F044, record, kText51Offset);
-    for (int i = 0; i < kStampColumns; ++i) {
-        StoreByte(F047 + i, static_cast<char>(record[kStampOffsets[i]]));
-    }
+    StoreStampBytes(record, kStampOffsets);
     PlaceRecordText(F058, record, kText57Offset);
     PlaceAddressedText(F061, record, kAddress821);
     PlaceAddressedText(F064, record, kAddress837);

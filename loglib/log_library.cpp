@@ -79,14 +79,6 @@ void FreeLogLibrary()
     g_logLibrary = nullptr;
 }
 
-std::int32_t ReadInt32Le(const std::uint8_t* bytes)
-{
-    const std::uint32_t value =
-        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-    return static_cast<std::int32_t>(value);
-}
-
 int CallDbsDbrOpen(Version4Context& context, const char* databaseName)
 {
     const ForeignArg args[] = {AddressArg(context.bytes), AddressArg(databaseName)};

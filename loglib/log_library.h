@@ -49,7 +49,14 @@ void FreeLogLibrary();
 int GetRecordCount(int mode, Notifier& notifier);
 
 // The little-endian 32-bit signed integer at bytes[0..3], wherever it lies.
-std::int32_t ReadInt32Le(const std::uint8_t* bytes);
+// Inline: the version-5 extraction reads seven addresses on every record.
+inline std::int32_t ReadInt32Le(const std::uint8_t* bytes)
+{
+    const std::uint32_t value =
+        static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+        static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    return static_cast<std::int32_t>(value);
+}
 
 // Calls into the loaded library; each returns what the entry point returns
 // (0 for success where the library reports one).
