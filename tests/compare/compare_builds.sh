@@ -4,7 +4,8 @@
 # Wine, driven through its real controls. Every mode, 0 to 5, on the demo log
 # and on a synthetic log, and on one BAK0001.TXT: every output file is
 # compared byte for byte, and so are the messages, the exit statuses of the
-# two console programs and their record counts.
+# two console programs, their record counts, and what they print for help
+# and for wrong arguments.
 #
 # Usage: compare_builds.sh NATIVE_BUILD WIN32_BUILD WORK_FOLDER EMULATOR
 set -euo pipefail
@@ -132,25 +133,40 @@ compare_extraction() {
     echo "compared: $name ($(wc -c <"$at/native/$files") bytes of $files, status $(cat "$at/native/.status"))"
 }
 
-# compare_count NAME SOURCES MODE: the record count from both console programs.
-compare_count() {
-    local name=$1 sources=$2 mode=$3
+# compare_command NAME SOURCES ARGUMENT...: what both console programs print,
+# on each stream, and their exit statuses.
+compare_command() {
+    local name=$1 sources=$2
+    shift 2
     local at="$work/$name"
     cases=$((cases + 1))
     prepare "$at/native" "$sources" "$native"
     prepare "$at/wincli" "$sources" "$win32"
-    (cd "$at/native" && set +e; "$native/tarvek_dconv_cli" count "$mode" >.out 2>.err; echo $? >.status)
-    (cd "$at/wincli" && set +e; "$emulator" "$win32/tarvek_dconv_cli.exe" count "$mode" >.out \
-        2>.err </dev/null; echo $? >.status)
+    (cd "$at/native" && set +e; "$native/tarvek_dconv_cli" "$@" >.out 2>.err; echo $? >.status)
+    (cd "$at/wincli" && set +e; "$emulator" "$win32/tarvek_dconv_cli.exe" "$@" >.out 2>.err \
+        </dev/null; echo $? >.status)
     for part in .out .err .status; do
         check same_text "$name $part" "$at/native/$part" "$at/wincli/$part"
     done
 }
 
+# The process boundary: arguments, streams and statuses of help and of
+# wrong arguments, with a non-ASCII argument among them.
+compare_command help "$work/sources/demo" --help
+compare_command no-command "$work/sources/demo"
+compare_command unknown-mode "$work/sources/demo" extract jcx 1 2
+compare_command full-width-number "$work/sources/demo" extract jcc １ 2
+for name in help no-command unknown-mode full-width-number; do
+    expected=2
+    [ "$name" = help ] && expected=0
+    [ "$(cat "$work/$name/native/.status")" = "$expected" ] ||
+        { echo "FAILED $name: status $(cat "$work/$name/native/.status"), not $expected" >&2; failures=$((failures + 1)); }
+done
+
 for log in demo synth; do
     sources="$work/sources/$log"
     for mode in 0 1 2 3 4 5; do
-        compare_count "$log-count-$mode" "$sources" "$mode"
+        compare_command "$log-count-$mode" "$sources" count "$mode"
     done
     count=$(cat "$work/$log-count-2/native/.out")
     [ "$count" -gt 20 ] || fail "the $log database has $count records"
