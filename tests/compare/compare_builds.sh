@@ -67,9 +67,19 @@ prepare() {
     cp "$sources"/* "$build/standin/default/TARVEK50.DLL" "$folder/"
 }
 
+# run FOLDER COMMAND...: runs the command in the folder, with its output,
+# error output and exit status kept beside the folder (FOLDER.out, .err and
+# .status), and the folder's names before the run in FOLDER.before.
+run() {
+    local folder=$1
+    shift
+    ls -A "$folder" >"$folder.before"
+    (cd "$folder" && set +e; "$@" >"$folder.out" 2>"$folder.err" </dev/null; echo $? >"$folder.status")
+}
+
 # The files that a run added to its folder.
 added_files() {
-    comm -13 <(sort "$1/.before") <(cd "$1" && ls -A | grep -vx '\.before\|\.out\|\.err\|\.status' | sort)
+    comm -13 "$1.before" <(ls -A "$1")
 }
 
 failures=0
@@ -101,17 +111,16 @@ compare_extraction() {
     # The dialog takes its mode from the settings file; its mode button writes
     # the same, and mode 0 has no button.
     printf 'flag=%d\r' "$mode" >"$at/dialog/tarvek_dconv.ini"
-    for way in native wincli dialog; do
-        (cd "$at/$way" && ls -A >.before)
-    done
-
-    (cd "$at/native" && set +e; "$native/tarvek_dconv_cli" extract "$mode" "$start" "$end" \
-        >.out 2>.err; echo $? >.status)
-    (cd "$at/wincli" && set +e; "$emulator" "$win32/tarvek_dconv_cli.exe" extract "$mode" \
-        "$start" "$end" >.out 2>.err </dev/null; echo $? >.status)
-    (cd "$at/dialog" && "$emulator" "$win32/tests/dialog_extraction.exe" \
-        "$win32/tarvek_dconv.exe" "$mode" "$start" "$end" >.err </dev/null) ||
-        { echo "FAILED $name: the dialog run did not complete" >&2; failures=$((failures + 1)); return; }
+    run "$at/native" "$native/tarvek_dconv_cli" extract "$mode" "$start" "$end"
+    run "$at/wincli" "$emulator" "$win32/tarvek_dconv_cli.exe" extract "$mode" "$start" "$end"
+    # The dialog's messages are the lines of its runner's output.
+    run "$at/dialog" "$emulator" "$win32/tests/dialog_extraction.exe" "$win32/tarvek_dconv.exe" \
+        "$mode" "$start" "$end"
+    if [ "$(cat "$at/dialog.status")" -ne 0 ]; then
+        echo "FAILED $name: the dialog run did not complete: $(cat "$at/dialog.err")" >&2
+        failures=$((failures + 1))
+        return
+    fi
 
     local files
     files=$(added_files "$at/native")
@@ -127,10 +136,11 @@ compare_extraction() {
             return
         fi
         check cmp "$at/native/$files" "$at/$way/$files"
-        check same_text "$name messages" "$at/native/.err" "$at/$way/.err"
     done
-    check same_text "$name exit status" "$at/native/.status" "$at/wincli/.status"
-    echo "compared: $name ($(wc -c <"$at/native/$files") bytes of $files, status $(cat "$at/native/.status"))"
+    check same_text "$name messages" "$at/native.err" "$at/wincli.err"
+    check same_text "$name messages" "$at/native.err" "$at/dialog.out"
+    check same_text "$name exit status" "$at/native.status" "$at/wincli.status"
+    echo "compared: $name ($(wc -c <"$at/native/$files") bytes of $files, status $(cat "$at/native.status"))"
 }
 
 # compare_command NAME SOURCES ARGUMENT...: what both console programs print,
@@ -142,11 +152,10 @@ compare_command() {
     cases=$((cases + 1))
     prepare "$at/native" "$sources" "$native"
     prepare "$at/wincli" "$sources" "$win32"
-    (cd "$at/native" && set +e; "$native/tarvek_dconv_cli" "$@" >.out 2>.err; echo $? >.status)
-    (cd "$at/wincli" && set +e; "$emulator" "$win32/tarvek_dconv_cli.exe" "$@" >.out 2>.err \
-        </dev/null; echo $? >.status)
-    for part in .out .err .status; do
-        check same_text "$name $part" "$at/native/$part" "$at/wincli/$part"
+    run "$at/native" "$native/tarvek_dconv_cli" "$@"
+    run "$at/wincli" "$emulator" "$win32/tarvek_dconv_cli.exe" "$@"
+    for part in out err status; do
+        check same_text "$name $part" "$at/native.$part" "$at/wincli.$part"
     done
 }
 
@@ -159,8 +168,10 @@ compare_command full-width-number "$work/sources/demo" extract jcc １ 2
 for name in help no-command unknown-mode full-width-number; do
     expected=2
     [ "$name" = help ] && expected=0
-    [ "$(cat "$work/$name/native/.status")" = "$expected" ] ||
-        { echo "FAILED $name: status $(cat "$work/$name/native/.status"), not $expected" >&2; failures=$((failures + 1)); }
+    if [ "$(cat "$work/$name/native.status")" != "$expected" ]; then
+        echo "FAILED $name: status $(cat "$work/$name/native.status"), not $expected" >&2
+        failures=$((failures + 1))
+    fi
 done
 
 for log in demo synth; do
@@ -168,7 +179,7 @@ for log in demo synth; do
     for mode in 0 1 2 3 4 5; do
         compare_command "$log-count-$mode" "$sources" count "$mode"
     done
-    count=$(cat "$work/$log-count-2/native/.out")
+    count=$(cat "$work/$log-count-2/native.out")
     [ "$count" -gt 20 ] || fail "the $log database has $count records"
     for mode in 0 1 2 3 4 5; do
         # Mode 0 counts lines of BAK0001.TXT: the whole file.
