@@ -1,0 +1,289 @@
+// Faults of the outside world, made real rather than mocked, against every
+// operation that meets them: a working folder that refuses new files, a
+// TARVEK50.DLL that is no library, a library without one of its entry points
+// driving an extraction, a library reporting a count of 0 or below, and full
+// devices behind the filtered outputs. Each path shows exactly its messages,
+// never "終了しました" after a failure, and leaves the library unloaded.
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "extract/backup_copy.h"
+#include "extract/extraction_line.h"
+#include "extract/version4_extraction.h"
+#include "extract/version5_extraction.h"
+#include "loglib/log_library.h"
+#include "platform/notifier.h"
+#include "shell/settings.h"
+#include "standin/database_writer.h"
+#include "tests/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Messages = std::vector<std::string>;
+
+const std::string kFinished = "終了しました";
+const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
+
+const char* const kEntryPoints[] = {"TarvekOpen", "TarvekClose", "VKD_readv",
+                                    "DbsDbrOpen", "DbsDbrClose", "DbsDbrRead"};
+
+// The version-5 modes and their output files.
+struct Version5Output {
+    int mode;
+    const char* file;
+};
+const Version5Output kVersion5Outputs[] = {{2, "TARVEK5_EXT_DAT.TXT"},
+                                           {3, "TARVEK5_JCC_DAT.TXT"},
+                                           {4, "TARVEK5_JCG_DAT.TXT"},
+                                           {5, "TARVEK5_TOWN_DAT.TXT"}};
+
+// Three version-4 records, and three version-5 records that the filters judge
+// apart: 1101 passes the JCC test, 11003B the JCG and the town tests, 10007
+// the JCG test.
+void WriteDatabases()
+{
+    Version4RecordTexts texts4;
+    texts4.f000 = "JA1ABC";
+    texts4.f047 = "24/05/03 12:34J";
+    Version4RecordImage image;
+    ASSERT_TRUE(BuildVersion4RecordImage(texts4, image));
+    ASSERT_TRUE(WriteVersion4Database(kVersion4DatabaseName, {image, image, image}));
+
+    std::vector<Version5RecordTexts> records;
+    for (const char* code : {"1101", "11003B", "10007"}) {  // JCC; JCG and town; JCG
+        Version5RecordTexts texts5;
+        texts5.leading = "JA1ABC/1";
+        texts5.stamp = "24/05/03 12:34J";
+        texts5.code = code;
+        texts5.text51 = "JSR";
+        records.push_back(texts5);
+    }
+    ASSERT_TRUE(WriteVersion5Database(kVersion5DatabaseName, records));
+}
+
+// The lines of an output file, each 202 bytes.
+std::size_t LineCount(const char* file)
+{
+    const std::string bytes = ReadFileBytes(file);
+    EXPECT_EQ(bytes.size() % kLineBytesOnDisk, 0U) << file;
+    return bytes.size() / kLineBytesOnDisk;
+}
+
+class FaultInjectionTest : public testing::Test {
+protected:
+    ScratchFolder m_folder;
+};
+
+// A file of the library's name that is no library fails to load like a
+// missing one: the message, and nothing created.
+TEST_F(FaultInjectionTest, FileThatIsNoLibraryCannotBeLoaded)
+{
+    WriteDatabases();
+    WriteFileBytes(kLogLibraryFileName, "MZ this is not a library\r\n");
+    RecordingNotifier notifier;
+    EXPECT_EQ(GetRecordCount(2, notifier), -1);
+    ExtractVersion4(1, 3, notifier);
+    ExtractVersion5(1, 3, 4, notifier);
+    EXPECT_EQ(notifier.Messages(), (Messages{kNoLibrary, kNoLibrary, kNoLibrary}));
+    EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
+    EXPECT_FALSE(FileExists("TARVEK5_JCG_DAT.TXT"));
+}
+
+// An extraction with a library that lacks any one entry point reports the
+// library as unusable, calls nothing in it, releases it and creates nothing.
+TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
+{
+    WriteDatabases();
+    StartStandinTrace();
+    for (const char* entry : kEntryPoints) {
+        SCOPED_TRACE(entry);
+        InstallStandin(std::string("without_") + entry);
+        WriteFileBytes("STANDIN_TRACE.TXT", "");
+        RecordingNotifier notifier;
+        ExtractVersion4(1, 3, notifier);
+        ExtractVersion5(1, 3, 3, notifier);
+        EXPECT_EQ(notifier.Messages(), (Messages{kNoLibrary, kNoLibrary}));
+        EXPECT_EQ(StandinTrace(), "load\nunload\nload\nunload\n");
+        EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
+        EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
+        EXPECT_FALSE(IsLogLibraryLoaded());
+    }
+}
+
+// The count belongs to the probe: it is passed on as reported, and an
+// extraction over a range reads that range whatever count the library gives.
+TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
+{
+    WriteDatabases();
+    InstallStandin();
+    for (const char* count : {"0", "-1", "-2147483648"}) {
+        SCOPED_TRACE(count);
+        SetStandinControl("TARVEK_STANDIN_COUNT", count);
+        RecordingNotifier notifier;
+        EXPECT_EQ(GetRecordCount(1, notifier), std::stoi(count));
+        EXPECT_EQ(GetRecordCount(3, notifier), std::stoi(count));
+        ExtractVersion4(1, 3, notifier);
+        ExtractVersion5(1, 3, 2, notifier);
+        EXPECT_EQ(notifier.Messages(), (Messages{kFinished, kFinished}));
+        EXPECT_EQ(LineCount("TARVEK4_EXT_DAT.TXT"), 3U);
+        EXPECT_EQ(LineCount("TARVEK5_EXT_DAT.TXT"), 3U);
+        EXPECT_FALSE(IsLogLibraryLoaded());
+    }
+}
+
+#ifndef _WIN32
+// While it lives, the calling thread is bound by permission bits even when it
+// runs as root: it gives up the capabilities that override them, and takes
+// them back at the end. Capabilities belong to the thread, and the
+// operations under test run on this one.
+class PermissionBitsBind {
+public:
+    PermissionBitsBind()
+    {
+        if (syscall(SYS_capget, &m_header, m_saved) != 0) {
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        reduced[0].effective &= ~((1U << CAP_DAC_OVERRIDE) | (1U << CAP_DAC_READ_SEARCH));
+        m_changed = syscall(SYS_capset, &m_header, reduced) == 0;
+    }
+    ~PermissionBitsBind()
+    {
+        if (m_changed) {
+            syscall(SYS_capset, &m_header, m_saved);
+        }
+    }
+    PermissionBitsBind(const PermissionBitsBind&) = delete;
+    PermissionBitsBind& operator=(const PermissionBitsBind&) = delete;
+
+private:
+    __user_cap_header_struct m_header = {_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2] = {};
+    bool m_changed = false;
+};
+
+// Whether a new file can be made in the working folder right now.
+bool CanCreateFiles()
+{
+    std::FILE* probe = std::fopen("probe.tmp", "wb");
+    if (probe == nullptr) {
+        return false;
+    }
+    std::fclose(probe);
+    fs::remove("probe.tmp");
+    return true;
+}
+
+// A working folder that holds the library, the databases and the backup
+// input, and refuses new files: every output fails at its creation.
+TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
+{
+    WriteDatabases();
+    InstallStandin();
+    WriteFileBytes("BAK0001.TXT", "L1\r\nL2\r\n");
+    // The trace goes to a writable folder beside this one.
+    const fs::path trace =
+        fs::current_path().parent_path() / (fs::current_path().filename().string() + "-trace.txt");
+    SetStandinControl("TARVEK_STANDIN_TRACE", trace.string());
+
+    fs::permissions(".", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                             fs::perms::group_exec | fs::perms::others_read |
+                             fs::perms::others_exec);
+    RecordingNotifier notifier;
+    int countFromProbe = 0;
+    int modeRead = 0;
+    {
+        PermissionBitsBind bind;
+        if (CanCreateFiles()) {
+            fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
+            GTEST_SKIP() << "permission bits do not bind this process";
+        }
+        countFromProbe = GetRecordCount(2, notifier);
+        ExtractVersion4(1, 3, notifier);
+        for (const Version5Output& output : kVersion5Outputs) {
+            ExtractVersion5(1, 3, output.mode, notifier);
+        }
+        CopyBackupRange(1, 2, notifier);
+        modeRead = ReadSettings();
+        WriteSettings(4);
+    }
+    fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
+
+    EXPECT_EQ(countFromProbe, 3);
+    EXPECT_EQ(notifier.Messages(), (Messages{"TARVEK4_EXT_DAT.TXTファイルが作成できません",
+                                             "TARVEK5_EXT_DAT.TXTファイルが作成できません",
+                                             "TARVEK5_JCC_DAT.TXTファイルが作成できません",
+                                             "TARVEK5_JCG_DAT.TXTファイルが作成できません",
+                                             "TARVEK5_TOWN_DAT.TXTファイルが作成できません",
+                                             "TARVEK_CONV_DATA.TXTファイルが作成できません"}));
+    // A missing settings file that cannot be created reads as the default.
+    EXPECT_EQ(modeRead, kDefaultMode);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(".")) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"BAK0001.TXT", "TARVEK.DBS", "TARVEK.VDB",
+                                               "TARVEK50.DLL"}));
+    // Each extraction opened its database, closed it without reading, and
+    // released the library.
+    std::string expected =
+        "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"
+        "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n";
+    for (int mode = 2; mode <= 5; ++mode) {
+        expected += "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n";
+    }
+    EXPECT_EQ(ReadFileBytes(trace.string()), expected);
+    fs::remove(trace);
+    EXPECT_FALSE(IsLogLibraryLoaded());
+}
+#endif
+
+// The build lays out a folder whose output files are links to the full
+// device (a Windows program under Wine cannot make such links itself).
+TEST(FaultInjectionFullDevice, FilteredRunsReportTheFailedWriteInsteadOfFinished)
+{
+    const std::string folder = TestExecutableFolder() + "full_device_faults";
+    std::FILE* device = std::fopen((folder + "/TARVEK5_JCG_DAT.TXT").c_str(), "rb");
+    if (device == nullptr) {
+        GTEST_SKIP() << "the build made no " << folder << " with links to /dev/full";
+    }
+    std::fclose(device);
+    ScratchFolder scratch;  // gives back the working directory at the end
+    fs::current_path(folder);
+    WriteDatabases();
+    InstallStandin();
+    StartStandinTrace();
+
+    RecordingNotifier notifier;
+    ExtractVersion5(1, 3, 4, notifier);
+    ExtractVersion5(1, 3, 5, notifier);
+    const std::string trace = StandinTrace();
+    for (const char* name : {"TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL", "STANDIN_TRACE.TXT"}) {
+        fs::remove(name);
+    }
+
+    EXPECT_EQ(notifier.Messages(), (Messages{"TARVEK5_JCG_DAT.TXTファイルに書き込めません",
+                                             "TARVEK5_TOWN_DAT.TXTファイルに書き込めません"}));
+    const std::string run =
+        "load\nTarvekOpen 0 TARVEK.VDB 0\nVKD_readv 1\nVKD_readv 2\nVKD_readv 3\n"
+        "TarvekClose 0\nunload\n";
+    EXPECT_EQ(trace, run + run);
+    EXPECT_FALSE(IsLogLibraryLoaded());
+}
+
+}  // namespace
