@@ -10,11 +10,12 @@
 #include <thread>
 
 #include "platform/win32_text.h"
+#include "res/resource.h"
 
 namespace {
 
 constexpr DWORD kStartTimeout = 20000;
-constexpr DWORD kActionTimeout = 60000;
+constexpr DWORD kActionTimeout = 15000;
 constexpr DWORD kExitTimeout = 5000;
 constexpr DWORD kPollInterval = 10;
 constexpr DWORD kPaintTimeout = 2000;
@@ -42,18 +43,24 @@ bool IsDialogWindowOf(HWND window, DWORD processId)
     return owner == processId && std::wstring_view(className) == kDialogClass;
 }
 
+// The main dialog is the one with the record-number fields; any other dialog
+// window of the program that is shown is a message box, owned or not.
+bool IsMainDialog(HWND window)
+{
+    return GetDlgItem(window, IDC_START) != nullptr;
+}
+
 struct WindowSearch {
     DWORD processId;
-    bool owned;  // a message box (owned) or the main dialog (not owned)
+    bool mainDialog;  // the main dialog, or a message box
     HWND found;
 };
 
 BOOL CALLBACK FindDialogWindow(HWND window, LPARAM parameter)
 {
     auto& search = *reinterpret_cast<WindowSearch*>(parameter);
-    const bool owned = GetWindow(window, GW_OWNER) != nullptr;
-    if (IsDialogWindowOf(window, search.processId) && owned == search.owned &&
-        (!owned || IsWindowVisible(window))) {
+    if (IsDialogWindowOf(window, search.processId) && IsMainDialog(window) == search.mainDialog &&
+        (search.mainDialog || IsWindowVisible(window))) {
         search.found = window;
         return FALSE;
     }
@@ -77,12 +84,13 @@ BOOL CALLBACK CountButton(HWND child, LPARAM parameter)
     return TRUE;
 }
 
-SeenMessage Describe(HWND box)
+SeenMessage Describe(HWND box, HWND dialog)
 {
     ButtonCount count = {0, false};
     EnumChildWindows(box, CountButton, reinterpret_cast<LPARAM>(&count));
     return {Utf8FromWide(WindowText(box)),
-            Utf8FromWide(WindowText(GetDlgItem(box, kMessageBoxTextId))), count.buttons, count.ok};
+            Utf8FromWide(WindowText(GetDlgItem(box, kMessageBoxTextId))), count.buttons, count.ok,
+            GetWindow(box, GW_OWNER) == dialog};
 }
 
 // Keyboard input as the program's message loop receives it from the
@@ -198,14 +206,14 @@ bool DialogDriver::WaitForExit(DWORD milliseconds) const
 
 HWND DialogDriver::FindDialog() const
 {
-    WindowSearch search = {m_process.dwProcessId, false, nullptr};
+    WindowSearch search = {m_process.dwProcessId, true, nullptr};
     EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
 HWND DialogDriver::FindMessageBox() const
 {
-    WindowSearch search = {m_process.dwProcessId, true, nullptr};
+    WindowSearch search = {m_process.dwProcessId, false, nullptr};
     EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -214,7 +222,7 @@ std::vector<SeenMessage> DialogDriver::DismissMessageBoxes()
 {
     std::vector<SeenMessage> seen;
     while (const HWND box = FindMessageBox()) {
-        const SeenMessage message = Describe(box);
+        const SeenMessage message = Describe(box, FindDialog());
         if (m_watcher) {
             m_watcher(box, message);
         }

@@ -18,6 +18,7 @@ struct SeenMessage {
     std::string text;     // UTF-8
     int buttonCount;      // push buttons in the box
     bool okButton;        // one of them is IDOK
+    bool ownedByDialog;   // the program's dialog owns the box
 };
 
 // Called with each message box just before the driver dismisses it.

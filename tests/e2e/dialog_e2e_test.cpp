@@ -163,7 +163,7 @@ std::set<std::string> FolderContents()
 }
 
 // The texts of message boxes, each checked to be the program's own kind of
-// box: the application title as caption and one OK button.
+// box: the application title as caption, one OK button, owned by the dialog.
 Texts TextsOf(const std::vector<SeenMessage>& seen)
 {
     Texts texts;
@@ -171,6 +171,7 @@ Texts TextsOf(const std::vector<SeenMessage>& seen)
         EXPECT_EQ(kCaption, message.caption) << message.text;
         EXPECT_EQ(1, message.buttonCount) << message.text;
         EXPECT_TRUE(message.okButton) << message.text;
+        EXPECT_TRUE(message.ownedByDialog) << message.text;
         texts.push_back(message.text);
     }
     return texts;
@@ -207,9 +208,9 @@ protected:
         WriteDatabases();
     }
 
-    std::unique_ptr<DialogDriver> Start()
+    std::unique_ptr<DialogDriver> Start(const std::string& executable = "tarvek_dconv.exe")
     {
-        auto driver = std::make_unique<DialogDriver>(Wide(m_folder.Path() + "/tarvek_dconv.exe"),
+        auto driver = std::make_unique<DialogDriver>(Wide(m_folder.Path() + "/" + executable),
                                                      Wide(m_folder.Path()));
         EXPECT_TRUE(driver->IsRunning()) << "the dialog did not come up";
         return driver;
@@ -555,6 +556,19 @@ TEST_F(DialogE2eTest, WithoutTheLibraryEveryProbeAndExtractionSaysSo)
     dialog->SetText(IDC_END, "2");
     EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Click(IDOK)));
     EXPECT_FALSE(FileExists("TARVEK5_TOWN_DAT.TXT"));
+}
+
+// The caption of the message boxes is the executable's name, whatever it is.
+TEST_F(DialogE2eTest, MessageCaptionIsTheExecutableName)
+{
+    fs::rename("tarvek_dconv.exe", "LogTool.exe");
+    fs::remove("TARVEK50.DLL");
+    auto dialog = Start("LogTool.exe");
+    ASSERT_TRUE(dialog->IsRunning());
+    ASSERT_EQ(1U, dialog->Startup().size());
+    EXPECT_EQ("LogTool", dialog->Startup()[0].caption);
+    EXPECT_EQ(kNoLibrary, dialog->Startup()[0].text);
+    EXPECT_EQ(kTitle, dialog->Title());
 }
 
 enum class Ending { kEscape, kCloseBox };
