@@ -77,12 +77,12 @@ void DataExchange::Text(int controlId, std::string& value, const TextLimit& limi
     LimitEditBytes(field, limit.maxBytes);
 }
 
-Dialog::Dialog(int templateId, HWND parent) : m_templateId(templateId), m_parent(parent) {}
+Dialog::Dialog(int templateId) : m_templateId(templateId) {}
 
 INT_PTR Dialog::DoModal()
 {
     const INT_PTR result =
-        DialogBoxParamW(WinApp::Current().Instance(), MAKEINTRESOURCEW(m_templateId), m_parent,
+        DialogBoxParamW(WinApp::Current().Instance(), MAKEINTRESOURCEW(m_templateId), nullptr,
                         DialogProc, reinterpret_cast<LPARAM>(this));
     m_window = nullptr;
     m_messageBoxes.SetOwner(nullptr);

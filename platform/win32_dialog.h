@@ -58,7 +58,8 @@ private:
 
 class Dialog {
 public:
-    explicit Dialog(int templateId, HWND parent = nullptr);
+    // A dialog without a parent window.
+    explicit Dialog(int templateId);
     virtual ~Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -110,7 +111,6 @@ private:
     void OnHelp() const;
 
     int m_templateId;
-    HWND m_parent;
     HWND m_window = nullptr;
     MessageBoxNotifier m_messageBoxes;
 };

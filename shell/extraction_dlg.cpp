@@ -31,8 +31,8 @@ const CommandRoute<CExtractionDlg> CExtractionDlg::kCommandRoutes[] = {
     {IDC_MODE_TOWN, BN_CLICKED, &CExtractionDlg::OnModeTown},
 };
 
-CExtractionDlg::CExtractionDlg(HWND parent)
-    : Dialog(IDD_EXTRACTION_DIALOG, parent), m_hIcon(WinApp::Current().LoadIcon(IDI_APP_ICON))
+CExtractionDlg::CExtractionDlg()
+    : Dialog(IDD_EXTRACTION_DIALOG), m_hIcon(WinApp::Current().LoadIcon(IDI_APP_ICON))
 {
 }
 

@@ -10,7 +10,7 @@
 
 class CExtractionDlg final : public Dialog {
 public:
-    explicit CExtractionDlg(HWND parent = nullptr);
+    CExtractionDlg();
 
 protected:
     void DoDataExchange(DataExchange& exchange) override;
