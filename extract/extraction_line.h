@@ -41,10 +41,15 @@ char* LineBuffer();
 void ClearLine();
 
 // Copies the text at source, up to and including its first NUL, to the line
-// from column on. At most available bytes of source are read, and nothing is
-// written past position 202: a longer text runs on into the following
-// columns until the next placement overwrites them.
+// from column on. Nothing is written past position 202: a longer text runs on
+// into the following columns until the next placement overwrites them.
+// source must have available readable bytes: bytes past the NUL may be read,
+// though never more than available.
 void PlaceText(int column, const char* source, std::size_t available);
+
+// The same for a text of unknown extent, such as one that the log library
+// owns: no byte past its NUL is read, and at most what the line has room for.
+void PlaceTerminatedText(int column, const char* text);
 
 // Stores the byte source[offsets[i]] into column F047 + i for each of the
 // eleven stamp columns, whatever its value. One call per line, not one per

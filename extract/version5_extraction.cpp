@@ -62,13 +62,13 @@ void PlaceRecordText(int column, const std::uint8_t* record, int offset)
 }
 
 // Places the text whose address the record holds at addressOffset. The library
-// owns the text and gives no length: at most what the line has room for is
-// read. An address of 0 is an empty text.
+// owns the text and gives no length: nothing past its NUL is read, and at
+// most what the line has room for. An address of 0 is an empty text.
 void PlaceAddressedText(int column, const std::uint8_t* record, int addressOffset)
 {
     const auto address = static_cast<std::uint32_t>(ReadInt32Le(record + addressOffset));
     const char* text = address == 0 ? "" : reinterpret_cast<const char*>(std::uintptr_t{address});
-    PlaceText(column, text, static_cast<std::size_t>(kLineBufferSize - column));
+    PlaceTerminatedText(column, text);
 }
 
 int SuffixOffset(const std::uint8_t* record)
