@@ -24,9 +24,3 @@ public:
 private:
     std::vector<std::string> m_messages;
 };
-
-// Writes each message as one line to the standard error stream.
-class StderrNotifier final : public Notifier {
-public:
-    void Show(std::string_view text) override;
-};
