@@ -342,9 +342,10 @@ bool ReportMemory(const std::string& self, const fs::path& small, int smallCount
     }
     std::printf(
         "\nThe resident set includes the pages of the database file that the stand-in\n"
-        "maps, which the kernel maps by whole page-cache folios (up to 2 MiB), so\n"
-        "it moves by about 1 MiB between files of different sizes. The growth\n"
-        "target is judged on the anonymous memory, the program's own.\n");
+        "maps. The kernel maps them by whole page-cache folios (steps of up to 2 MiB\n"
+        "seen here), so that part moves by a few MiB between files of different\n"
+        "sizes whatever the program does. The growth target is judged on the\n"
+        "anonymous memory, the program's own.\n");
     return met;
 }
 
