@@ -9,6 +9,7 @@
 #include "extract/extraction_texts.h"
 #include "extract/reference_filters.h"
 #include "loglib/log_library.h"
+#include "loglib/mode_numbers.h"
 
 namespace {
 
@@ -37,11 +38,6 @@ constexpr int kSlashRuleBytes = 203;
 // The eleven stamp bytes that reach F047: "yy/mm/dd hh:mmZ" at offset 21
 // without its separators.
 constexpr int kStampOffsets[kStampColumns] = {21, 22, 24, 25, 27, 28, 30, 31, 33, 34, 35};
-
-constexpr int kModeAll = 2;
-constexpr int kModeJcc = 3;
-constexpr int kModeJcg = 4;
-constexpr int kModeTown = 5;
 
 // The record buffer is process-wide and never cleared here: bytes that a read
 // does not write keep what the previous record left.
@@ -82,7 +78,7 @@ int SuffixOffset(const std::uint8_t* record)
 const char* OutputNameOfMode(int mode)
 {
     switch (mode) {
-        case kModeAll:
+        case kModeVersion5:
             return kVersion5OutputName;
         case kModeJcc:
             return kJccOutputName;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "loglib/mode_numbers.h"
 #include "platform/debug_trace.h"
 #include "platform/foreign_call.h"
 #include "platform/module_loader.h"

@@ -32,10 +32,6 @@ struct Version5Context {
 // The buffer into which VKD_readv writes one version-5 record.
 inline constexpr int kVersion5RecordSize = 864;
 
-// Mode numbers: which database a mode reads.
-inline constexpr int kModeVersion4 = 1;
-inline constexpr int kModeVersion5 = 2;
-
 // Loads the library and fills the six entry-point slots: 0 on success, -1
 // when it cannot be loaded or lacks an entry point (then nothing stays loaded).
 int LoadLogLibrary();

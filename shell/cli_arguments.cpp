@@ -23,8 +23,8 @@ struct ModeName {
 
 constexpr ModeName kModeNames[] = {
     {kModeBackupCopy, "backup", kBackupInputName, kBackupOutputName},
-    {kModeVer4, "ver4", kVersion4DatabaseName, kVersion4OutputName},
-    {kModeVer5, "ver5", kVersion5DatabaseName, kVersion5OutputName},
+    {kModeVersion4, "ver4", kVersion4DatabaseName, kVersion4OutputName},
+    {kModeVersion5, "ver5", kVersion5DatabaseName, kVersion5OutputName},
     {kModeJcc, "jcc", kVersion5DatabaseName, kJccOutputName},
     {kModeJcg, "jcg", kVersion5DatabaseName, kJcgOutputName},
     {kModeTown, "town", kVersion5DatabaseName, kTownOutputName},

@@ -16,10 +16,10 @@ void RunModeExtraction(int mode, int start, int end, Notifier& notifier)
         case kModeBackupCopy:
             CopyBackupRange(start, end, notifier);
             break;
-        case kModeVer4:
+        case kModeVersion4:
             ExtractVersion4(start, end, notifier);
             break;
-        case kModeVer5:
+        case kModeVersion5:
         case kModeJcc:
         case kModeJcg:
         case kModeTown:

@@ -3,16 +3,9 @@
 // number. Portable core code of the application shell.
 #pragma once
 
-class Notifier;
+#include "loglib/mode_numbers.h"
 
-// The mode numbers that the settings file holds: the mode buttons set 1 to 5,
-// only a hand-edited file holds 0 or 6 to 15.
-inline constexpr int kModeBackupCopy = 0;
-inline constexpr int kModeVer4 = 1;
-inline constexpr int kModeVer5 = 2;
-inline constexpr int kModeJcc = 3;
-inline constexpr int kModeJcg = 4;
-inline constexpr int kModeTown = 5;
+class Notifier;
 
 // Whether the range may be extracted: both numbers non-zero and start not
 // greater than end. Negative numbers, and numbers beyond the record count,

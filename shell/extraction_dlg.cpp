@@ -113,12 +113,12 @@ HICON CExtractionDlg::OnQueryDragIcon()
 
 void CExtractionDlg::OnModeVer4()
 {
-    OnMode(kModeVer4);
+    OnMode(kModeVersion4);
 }
 
 void CExtractionDlg::OnModeVer5()
 {
-    OnMode(kModeVer5);
+    OnMode(kModeVersion5);
 }
 
 void CExtractionDlg::OnModeJcc()
@@ -165,9 +165,9 @@ void CExtractionDlg::ShowFullRange(int count)
 Button* CExtractionDlg::ModeButton(int mode)
 {
     switch (mode) {
-        case kModeVer4:
+        case kModeVersion4:
             return &m_btnVer4;
-        case kModeVer5:
+        case kModeVersion5:
             return &m_btnVer5;
         case kModeJcc:
             return &m_btnJcc;

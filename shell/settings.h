@@ -3,11 +3,13 @@
 // core code of the application shell.
 #pragma once
 
+#include "loglib/mode_numbers.h"
+
 inline constexpr const char* kSettingsFileName = "tarvek_dconv.ini";
 inline constexpr const char* kSettingsPrefix = "flag=";
 
 // Version-5 extraction: the mode of a missing or unreadable settings file.
-inline constexpr int kDefaultMode = 2;
+inline constexpr int kDefaultMode = kModeVersion5;
 
 // The mode number: the low four bits of the file's sixth character, so 0 to
 // 15. Five characters read give 0, fewer give the default mode; a file that

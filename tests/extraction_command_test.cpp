@@ -108,8 +108,8 @@ struct ModeRow {
 
 const ModeRow kModeRows[] = {
     {kModeBackupCopy, "TARVEK_CONV_DATA.TXT", {}},
-    {kModeVer4, "TARVEK4_EXT_DAT.TXT", {"JA4BBB", "JA4CCC"}},
-    {kModeVer5, "TARVEK5_EXT_DAT.TXT", {"JA5BBB", "JA5CCC"}},
+    {kModeVersion4, "TARVEK4_EXT_DAT.TXT", {"JA4BBB", "JA4CCC"}},
+    {kModeVersion5, "TARVEK5_EXT_DAT.TXT", {"JA5BBB", "JA5CCC"}},
     {kModeJcc, "TARVEK5_JCC_DAT.TXT", {}},
     {kModeJcg, "TARVEK5_JCG_DAT.TXT", {"JA5BBB", "JA5CCC"}},
     {kModeTown, "TARVEK5_TOWN_DAT.TXT", {"JA5BBB", "JA5CCC"}},

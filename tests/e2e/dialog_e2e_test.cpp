@@ -247,11 +247,11 @@ TEST_F(DialogE2eTest, FirstStartChecksVersion5AndProposesItsWholeLog)
     EXPECT_EQ(Texts{}, TextsOf(dialog->Startup()));
     EXPECT_EQ(kTitle, dialog->Title());
     for (int mode = 1; mode <= 5; ++mode) {
-        EXPECT_EQ(mode == kModeVer5, dialog->IsChecked(kModeButtons[mode - 1])) << mode;
+        EXPECT_EQ(mode == kModeVersion5, dialog->IsChecked(kModeButtons[mode - 1])) << mode;
     }
     EXPECT_EQ("1", dialog->Text(IDC_START));
     EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
-    EXPECT_EQ(SettingsBytes(kModeVer5), ReadFileBytes(kSettingsFile));
+    EXPECT_EQ(SettingsBytes(kModeVersion5), ReadFileBytes(kSettingsFile));
     // The focus starts on the first tab stop, the Extraction button.
     EXPECT_EQ(IDOK, dialog->FocusedControlId());
 
@@ -463,20 +463,20 @@ TEST_F(DialogE2eTest, ClickingTheCheckedButtonRefillsTheFields)
     EXPECT_TRUE(dialog->IsChecked(IDC_MODE_VER5));
     EXPECT_EQ("1", dialog->Text(IDC_START));
     EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
-    EXPECT_EQ(SettingsBytes(kModeVer5), ReadFileBytes(kSettingsFile));
+    EXPECT_EQ(SettingsBytes(kModeVersion5), ReadFileBytes(kSettingsFile));
 }
 
 TEST_F(DialogE2eTest, EachModeButtonProposesItsDatabaseAndStoresItsMode)
 {
     auto dialog = Start();
     ASSERT_TRUE(dialog->IsRunning());
-    for (int mode = kModeVer4; mode <= kModeTown; ++mode) {
+    for (int mode = kModeVersion4; mode <= kModeTown; ++mode) {
         SCOPED_TRACE(mode);
         EXPECT_EQ(Texts{}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
-        for (int other = kModeVer4; other <= kModeTown; ++other) {
+        for (int other = kModeVersion4; other <= kModeTown; ++other) {
             EXPECT_EQ(other == mode, dialog->IsChecked(kModeButtons[other - 1])) << other;
         }
-        const int count = mode == kModeVer4 ? kVersion4Count : kVersion5Count;
+        const int count = mode == kModeVersion4 ? kVersion4Count : kVersion5Count;
         EXPECT_EQ("1", dialog->Text(IDC_START));
         EXPECT_EQ(std::to_string(count), dialog->Text(IDC_END));
         EXPECT_EQ(SettingsBytes(mode), ReadFileBytes(kSettingsFile));
@@ -491,7 +491,7 @@ TEST_F(DialogE2eTest, ModeClickWithoutItsDatabaseBlanksTheFieldsAndStoresTheMode
     EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDC_MODE_VER4)));
     EXPECT_EQ(kSixSpaces, dialog->Text(IDC_START));
     EXPECT_EQ(kSixSpaces, dialog->Text(IDC_END));
-    EXPECT_EQ(SettingsBytes(kModeVer4), ReadFileBytes(kSettingsFile));
+    EXPECT_EQ(SettingsBytes(kModeVersion4), ReadFileBytes(kSettingsFile));
     // Six spaces convert to 0.
     EXPECT_EQ(Texts{kInvalidNumbers}, TextsOf(dialog->Click(IDOK)));
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
@@ -545,7 +545,7 @@ TEST_F(DialogE2eTest, WithoutTheLibraryEveryProbeAndExtractionSaysSo)
     dialog->WatchMessageBoxes([](HWND box, const SeenMessage&) {
         SaveTestScreenshot({GetWindow(box, GW_OWNER), box}, "-message");
     });
-    for (int mode = kModeVer4; mode <= kModeTown; ++mode) {
+    for (int mode = kModeVersion4; mode <= kModeTown; ++mode) {
         SCOPED_TRACE(mode);
         EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
         EXPECT_EQ(kSixSpaces, dialog->Text(IDC_START));
@@ -612,14 +612,14 @@ TEST_P(DialogModeTest, ExtractionWritesWhatTheCoreWrites)
                                            std::begin(kVersion4Calls) + kVersion4Count);
     const ModeCase cases[] = {
         {kModeBackupCopy, "TARVEK_CONV_DATA.TXT", {}},
-        {kModeVer4, "TARVEK4_EXT_DAT.TXT", v4Calls},
-        {kModeVer5, "TARVEK5_EXT_DAT.TXT", Version5Calls(2, 11)},
+        {kModeVersion4, "TARVEK4_EXT_DAT.TXT", v4Calls},
+        {kModeVersion5, "TARVEK5_EXT_DAT.TXT", Version5Calls(2, 11)},
         {kModeJcc, "TARVEK5_JCC_DAT.TXT", Version5Calls(2, 11, kJccRecords)},
         {kModeJcg, "TARVEK5_JCG_DAT.TXT", Version5Calls(2, 11, kJcgRecords)},
         {kModeTown, "TARVEK5_TOWN_DAT.TXT", Version5Calls(2, 11, kTownRecords)},
     };
     const ModeCase& c = cases[mode];
-    const int end = mode == kModeVer4 ? kVersion4Count : 11;
+    const int end = mode == kModeVersion4 ? kVersion4Count : 11;
     const std::string expected = CoreOutput(mode, 2, end, c.file);
 
     if (mode == kModeBackupCopy) {
