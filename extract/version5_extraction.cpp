@@ -63,8 +63,13 @@ void PlaceRecordText(int column, const std::uint8_t* record, int offset)
 void PlaceAddressedText(int column, const std::uint8_t* record, int addressOffset)
 {
     const auto address = static_cast<std::uint32_t>(ReadInt32Le(record + addressOffset));
-    const char* text = address == 0 ? "" : reinterpret_cast<const char*>(std::uintptr_t{address});
-    PlaceTerminatedText(column, text);
+    if (address == 0) {
+        PlaceTerminatedText(column, "");
+        return;
+    }
+    // The library hands out texts by 32-bit address, below 4 GiB in every build.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    PlaceTerminatedText(column, reinterpret_cast<const char*>(std::uintptr_t{address}));
 }
 
 int SuffixOffset(const std::uint8_t* record)

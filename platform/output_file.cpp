@@ -26,7 +26,8 @@ bool OutputFile::Create(const char* name)
     if (!m_buffer) {
         m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
     }
-    std::setvbuf(m_file, m_buffer.get(), _IOFBF, kBufferSize);
+    // A stream that refuses the buffer still works, with its own.
+    (void)std::setvbuf(m_file, m_buffer.get(), _IOFBF, kBufferSize);
     return true;
 }
 

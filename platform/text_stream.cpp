@@ -47,7 +47,8 @@ int TextInputFile::Get()
         return '\n';
     }
     if (next != EOF) {
-        std::ungetc(next, m_file);
+        // One byte pushed back always fits.
+        (void)std::ungetc(next, m_file);
     }
     return c;
 }
@@ -72,7 +73,8 @@ std::size_t TextInputFile::ReadLine(char* buffer, std::size_t maxCharacters)
 void TextInputFile::Close()
 {
     if (m_file != nullptr) {
-        std::fclose(m_file);
+        // A file that was only read has nothing to lose at its close.
+        (void)std::fclose(m_file);
         m_file = nullptr;
     }
 }
