@@ -32,7 +32,8 @@ constexpr Version4Place kVersion4Places[] = {
 };
 
 struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    // The close that counts is checked where the file is written in full.
+    void operator()(std::FILE* file) const { (void)std::fclose(file); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
