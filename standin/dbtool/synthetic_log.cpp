@@ -106,7 +106,8 @@ std::string SyntheticLog::Callsign()
 // (5 digits) and town or village (5 digits and a letter) codes, a few empty.
 std::string SyntheticLog::Code()
 {
-    char code[8];
+    // Room for any int the formats could print, though codes take at most 6.
+    char code[32];
     const int prefecture = 1 + Below(47);
     switch (Below(9)) {
         case 0:
@@ -139,7 +140,7 @@ std::string SyntheticLog::Code()
 // sides of April 2010; one in ten in UTC.
 std::string SyntheticLog::Stamp()
 {
-    char stamp[16];
+    char stamp[64];  // room for any ints, though a stamp takes 15
     std::snprintf(stamp, sizeof stamp, "%02d/%02d/%02d %02d:%02d%c", Below(30), 1 + Below(12),
                   1 + Below(28), Below(24), Below(60), Below(10) == 0 ? 'U' : 'J');
     return stamp;
@@ -148,7 +149,7 @@ std::string SyntheticLog::Stamp()
 // An FT8 report: signal to noise ratio in dB, "-20" to "+04".
 std::string SyntheticLog::Decibels()
 {
-    char report[8];
+    char report[16];  // room for any int, though a report takes 3
     std::snprintf(report, sizeof report, "%+03d", -20 + Below(25));
     return report;
 }
