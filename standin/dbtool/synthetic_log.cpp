@@ -107,7 +107,7 @@ std::string SyntheticLog::Callsign()
 std::string SyntheticLog::Code()
 {
     // Room for any int the formats could print, though codes take at most 6.
-    char code[32];
+    char code[40];
     const int prefecture = 1 + Below(47);
     switch (Below(9)) {
         case 0:
