@@ -62,13 +62,7 @@ Outcome RunProgram(const std::vector<std::string_view>& arguments)
 // which the JCG and the town tests accept and the JCC test rejects.
 void WriteSources()
 {
-    std::vector<Version4RecordImage> images(3);
-    for (Version4RecordImage& image : images) {
-        Version4RecordTexts texts;
-        texts.f000 = "JA4AAA";
-        ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
-    }
-    ASSERT_TRUE(WriteVersion4Database(kVersion4DatabaseName, images));
+    WriteVersion4Log({"JA4AAA", "JA4AAA", "JA4AAA"});
     std::vector<Version5RecordTexts> records;
     for (const char* code : {"1101", "11003B", "28004A", "01001C"}) {
         Version5RecordTexts texts;

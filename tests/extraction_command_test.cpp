@@ -57,15 +57,7 @@ TEST(ExtractionCommandTest, RangeCheck)
 // Three records or lines in each source, told apart by their first text.
 void WriteSources()
 {
-    std::vector<Version4RecordImage> images;
-    for (const char* call : {"JA4AAA", "JA4BBB", "JA4CCC"}) {
-        Version4RecordTexts texts;
-        texts.f000 = call;
-        Version4RecordImage image;
-        ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
-        images.push_back(image);
-    }
-    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
+    WriteVersion4Log({"JA4AAA", "JA4BBB", "JA4CCC"});
 
     // Town codes pass every filter's test but JCC's; JCC takes a city code.
     std::vector<Version5RecordTexts> records;

@@ -25,20 +25,6 @@ const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
 // The callsigns of the records, one per record number from 1.
 const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
 
-void WriteVersion4Log()
-{
-    std::vector<Version4RecordImage> images;
-    for (const std::string& call : kCallsigns) {
-        Version4RecordTexts texts;
-        texts.f000 = call;
-        texts.f047 = "24/05/03 12:34J";
-        Version4RecordImage image;
-        ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
-        images.push_back(image);
-    }
-    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
-}
-
 // The lines of an output file; each must be 202 bytes ending in CR LF.
 std::vector<std::string> OutputLines(const std::string& name)
 {
@@ -82,7 +68,7 @@ struct RangeCase {
 
 TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
 {
-    WriteVersion4Log();
+    WriteVersion4Log(kCallsigns);
     InstallStandin();
     const RangeCase cases[] = {
         {1, 5, "", CallsignsOf(1, 5), {kFinished}},
@@ -106,7 +92,7 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
 
 TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
 {
-    WriteVersion4Log();
+    WriteVersion4Log(kCallsigns);
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "3");
@@ -119,7 +105,7 @@ TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
 
 TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
 {
-    WriteVersion4Log();
+    WriteVersion4Log(kCallsigns);
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
@@ -132,7 +118,7 @@ TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
 
 TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
 {
-    WriteVersion4Log();
+    WriteVersion4Log(kCallsigns);
     ExtractVersion4(1, 5, m_notifier);
     ExtractVersion5(1, 5, 3, m_notifier);
     EXPECT_EQ((Messages{kNoLibrary, kNoLibrary}), m_notifier.Messages());
@@ -286,7 +272,7 @@ TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 // An output that cannot be created: a folder stands where the file would go.
 TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
 {
-    WriteVersion4Log();
+    WriteVersion4Log(kCallsigns);
     WriteVersion5Log();
     InstallStandin();
     StartStandinTrace();
@@ -358,7 +344,7 @@ int CountOf(const std::string& text, const std::string& what)
 
 TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
 {
-    WriteVersion4Log();
+    WriteVersion4Log(kCallsigns);
     ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(5)));
     RecordingNotifier notifier;
     ExtractVersion4(1, 5, notifier);

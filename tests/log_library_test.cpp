@@ -20,11 +20,7 @@ const std::vector<std::string> kLibraryMessage = {"TARVEK50.DLLがオープン�
 // which one was opened.
 void WriteDatabases()
 {
-    Version4RecordTexts texts;
-    texts.f000 = "JA1ABC";
-    Version4RecordImage image;
-    ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
-    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", {image, image, image}));
+    WriteVersion4Log({"JA1ABC", "JA1ABC", "JA1ABC"});
     Version5RecordTexts record;
     record.leading = "JA1ABC/1";
     ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", {record, record, record, record, record}));

@@ -17,6 +17,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "standin/database_writer.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -160,6 +162,20 @@ const char* LowAddressText(std::string_view text)
     std::uint8_t* copy = LowAddressBytes(text.size() + 1);
     std::memcpy(copy, text.data(), text.size());
     return reinterpret_cast<const char*>(copy);
+}
+
+void WriteVersion4Log(const std::vector<std::string>& callsigns, const std::string& stamp)
+{
+    std::vector<Version4RecordImage> images;
+    for (const std::string& call : callsigns) {
+        Version4RecordTexts texts;
+        texts.f000 = call;
+        texts.f047 = stamp;
+        Version4RecordImage image;
+        ASSERT_TRUE(BuildVersion4RecordImage(texts, image)) << call;
+        images.push_back(image);
+    }
+    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
 }
 
 std::string ReadFileBytes(const std::string& path)

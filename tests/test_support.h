@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Makes a fresh folder next to the test executables, makes it the working
 // directory, and clears the stand-in's controls; undoes all of it at the end.
@@ -48,6 +49,10 @@ const char* LowAddressText(std::string_view text);
 
 // size bytes of zeros below 4 GiB, valid until the test program ends.
 std::uint8_t* LowAddressBytes(std::size_t size);
+
+// Writes "TARVEK.DBS" in the working directory: one record per callsign
+// (F000), each with the stamp (F047). A refused record fails the test.
+void WriteVersion4Log(const std::vector<std::string>& callsigns, const std::string& stamp = "");
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);

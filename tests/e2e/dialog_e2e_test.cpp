@@ -106,16 +106,7 @@ void WriteDatabases()
     }
     ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
 
-    std::vector<Version4RecordImage> images;
-    for (const char* call : kVersion4Calls) {
-        Version4RecordTexts texts;
-        texts.f000 = call;
-        texts.f047 = "24/05/03 12:34J";
-        Version4RecordImage image;
-        ASSERT_TRUE(BuildVersion4RecordImage(texts, image));
-        images.push_back(image);
-    }
-    ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
+    WriteVersion4Log({std::begin(kVersion4Calls), std::end(kVersion4Calls)}, "24/05/03 12:34J");
 
     std::string backup;
     for (int line = 1; line <= kBackupLines; ++line) {
