@@ -2,7 +2,7 @@
 // when the user closes it. Win32 part of the application shell.
 #pragma once
 
-#include "platform/win32_app.h"
+#include "window/app.h"
 
 class CExtractionApp final : public WinApp {
 public:

@@ -5,11 +5,11 @@
 
 #include "loglib/log_library.h"
 #include "platform/decimal.h"
-#include "platform/win32_app.h"
 #include "res/resource.h"
 #include "shell/dialog_texts.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"
+#include "window/app.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/win32_dialog.h"
+#include "window/dialog.h"
 
 class CExtractionDlg final : public Dialog {
 public:

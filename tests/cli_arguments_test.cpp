@@ -1,6 +1,6 @@
 // The console program's command line: every form, the mode as a number and
 // as a word, record numbers, options, and what makes the arguments wrong.
-#include "shell/cli_arguments.h"
+#include "cli/arguments.h"
 
 #include <gtest/gtest.h>
 

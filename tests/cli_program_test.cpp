@@ -1,7 +1,7 @@
 // The console program's runs against the stand-in library: the exit status,
 // the messages, what goes to each stream, the files each command leaves,
 // and the settings file read only when asked for.
-#include "shell/cli_program.h"
+#include "cli/program.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include "extract/extraction_texts.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
-#include "shell/cli_arguments.h"
+#include "cli/arguments.h"
 #include "shell/dialog_texts.h"
 #include "shell/settings.h"
 #include "standin/database_writer.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-#include "platform/win32_text.h"
+#include "platform/wide_text.h"
 #include "res/resource.h"
 
 namespace {

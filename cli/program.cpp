@@ -1,13 +1,13 @@
 // The console program's run, apart from the process it runs in.
-#include "shell/cli_program.h"
+#include "cli/program.h"
 
 #include <cstddef>
 #include <string>
 
+#include "cli/arguments.h"
 #include "extract/extraction_texts.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
-#include "shell/cli_arguments.h"
 #include "shell/dialog_texts.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"

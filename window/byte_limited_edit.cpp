@@ -1,14 +1,14 @@
 // The byte limit of an edit field: a subclass that compares the text before
 // and after each message through which the user inserts text, and cuts back
 // what was inserted to the part that fits.
-#include "platform/win32_byte_limited_edit.h"
+#include "window/byte_limited_edit.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <string>
 
-#include "platform/win32_text.h"
+#include "window/cp932_bytes.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/win32_message_box.h"
+#include "window/message_box.h"
 
 class Dialog;
 

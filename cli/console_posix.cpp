@@ -2,7 +2,7 @@
 // the UTF-8 texts go to the streams byte for byte.
 #include <cstdio>
 
-#include "shell/cli_console.h"
+#include "cli/console.h"
 
 namespace {
 

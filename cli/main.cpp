@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/cli_console.h"
-#include "shell/cli_program.h"
+#include "cli/console.h"
+#include "cli/program.h"
 
 int main(int argc, char** argv)
 {

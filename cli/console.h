@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/program.h"
 #include "platform/notifier.h"
-#include "shell/cli_program.h"
 
 class StandardConsole final : public ConsoleOutput, public Notifier {
 public:

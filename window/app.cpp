@@ -1,7 +1,7 @@
 // The application object's life cycle and the program's entry point. The
 // entry point lives here, beside the constructor that every program's
 // application object calls, so that linking the object pulls it in.
-#include "platform/win32_app.h"
+#include "window/app.h"
 
 #include <commctrl.h>
 

@@ -1,13 +1,7 @@
-// UTF-8, UTF-16 and code page 932 conversions through the Win32 API.
-#include "platform/win32_text.h"
-
+// UTF-8 and UTF-16 conversions through the Win32 API.
 #include <windows.h>
 
-namespace {
-
-constexpr UINT kCodePage932 = 932;
-
-}  // namespace
+#include "platform/wide_text.h"
 
 std::wstring WideFromUtf8(std::string_view utf8)
 {
@@ -32,13 +26,4 @@ std::string Utf8FromWide(std::wstring_view wide)
     std::string utf8(static_cast<std::size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
     return utf8;
-}
-
-int Cp932ByteCount(std::wstring_view wide)
-{
-    if (wide.empty()) {
-        return 0;
-    }
-    return WideCharToMultiByte(kCodePage932, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                               0, nullptr, nullptr);
 }

@@ -1,12 +1,8 @@
-// Text at the Win32 boundary: the program keeps its own texts in UTF-8 and
-// hands them to the wide-character API as UTF-16. Window layer, Win32 only.
+// The length of a text as the record-number fields count it: in bytes of
+// code page 932. Window layer, Win32 only.
 #pragma once
 
-#include <string>
 #include <string_view>
-
-std::wstring WideFromUtf8(std::string_view utf8);
-std::string Utf8FromWide(std::wstring_view wide);
 
 // The number of bytes the text takes in code page 932, where a double-byte
 // character counts as two; a character that code page 932 lacks counts as one

@@ -1,8 +1,8 @@
 // Message boxes for the core's reports.
-#include "platform/win32_message_box.h"
+#include "window/message_box.h"
 
-#include "platform/win32_app.h"
-#include "platform/win32_text.h"
+#include "platform/wide_text.h"
+#include "window/app.h"
 
 void MessageBoxNotifier::Show(std::string_view text)
 {

@@ -1,11 +1,12 @@
 // The dialog object, its window procedure, and data exchange.
-#include "platform/win32_dialog.h"
+#include "window/dialog.h"
 
 #include <string>
 
-#include "platform/win32_app.h"
-#include "platform/win32_byte_limited_edit.h"
-#include "platform/win32_text.h"
+#include "platform/wide_text.h"
+#include "window/app.h"
+#include "window/byte_limited_edit.h"
+#include "window/cp932_bytes.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 
 #include <cstdio>
 
-#include "platform/win32_text.h"
-#include "shell/cli_console.h"
+#include "cli/console.h"
+#include "platform/wide_text.h"
 
 namespace {
 

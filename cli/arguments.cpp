@@ -1,5 +1,5 @@
 // Parsing of the console program's arguments, and its usage text.
-#include "shell/cli_arguments.h"
+#include "cli/arguments.h"
 
 #include <algorithm>
 #include <charconv>
