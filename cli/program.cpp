@@ -1,11 +1,11 @@
 // The console program's run, apart from the process it runs in.
 #include "cli/program.h"
 
-#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "cli/arguments.h"
-#include "extract/extraction_texts.h"
+#include "extract/operation_outcome.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "shell/dialog_texts.h"
@@ -14,27 +14,31 @@
 
 namespace {
 
-// Passes every message on and tells whether the operation finished: its one
-// message was the finished one. Every failure path of the operations shows a
-// message of its own, and a failed read shows it before the finished one.
-class OutcomeNotifier final : public Notifier {
-public:
-    explicit OutcomeNotifier(Notifier& inner) : m_inner(inner) {}
+// The words of the summary line, "TARVEK4_EXT_DAT.TXT: 3 lines written, 3 records read".
+constexpr const char* kCliLine = "line";
+constexpr const char* kCliLines = "lines";
+constexpr const char* kCliRecord = "record";
+constexpr const char* kCliRecords = "records";
+constexpr const char* kCliWritten = "written";
+constexpr const char* kCliRead = "read";
 
-    void Show(std::string_view text) override
-    {
-        m_finished = m_shown == 0 && text == kMsgFinished;
-        ++m_shown;
-        m_inner.Show(text);
-    }
+// "1 record" or "12 records".
+std::string Counted(std::int64_t count, const char* singular, const char* plural)
+{
+    return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
 
-    bool Finished() const { return m_finished; }
-
-private:
-    Notifier& m_inner;
-    std::size_t m_shown = 0;
-    bool m_finished = false;
-};
+// The summary of a finished run: the output file, the lines written to it,
+// and the records (or, for the backup copy, lines) read.
+std::string SummaryLine(const OperationOutcome& outcome)
+{
+    const bool lines = outcome.readUnit == ReadUnit::kLines;
+    return std::string(outcome.outputName) + ": " +
+           Counted(outcome.linesWritten, kCliLine, kCliLines) + " " + kCliWritten + ", " +
+           Counted(outcome.itemsRead, lines ? kCliLine : kCliRecord,
+                   lines ? kCliLines : kCliRecords) +
+           " " + kCliRead + "\n";
+}
 
 int Mode(const CliCommand& command)
 {
@@ -49,17 +53,20 @@ int RunCount(const CliCommand& command, ConsoleOutput& console, Notifier& messag
 }
 
 // The Extraction button's steps once it has the two numbers: the range
-// check, then the mode, then the operation.
-int RunExtract(const CliCommand& command, Notifier& messages)
+// check, then the mode, then the operation, and its summary once it has
+// finished.
+int RunExtract(const CliCommand& command, ConsoleOutput& console, Notifier& messages)
 {
     if (!IsValidRecordRange(command.start, command.end)) {
         messages.Show(kMsgInvalidRecordNumbers);
         return kExitFailure;
     }
     const int mode = Mode(command);
-    OutcomeNotifier outcome(messages);
-    RunModeExtraction(mode, command.start, command.end, outcome);
-    return outcome.Finished() ? kExitSuccess : kExitFailure;
+    const OperationOutcome outcome = RunModeExtraction(mode, command.start, command.end, messages);
+    if (Finished(outcome)) {
+        console.Print(SummaryLine(outcome));
+    }
+    return outcome.status == OutcomeStatus::kFinished ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
@@ -80,7 +87,7 @@ int RunConsoleProgram(const std::vector<std::string_view>& arguments, ConsoleOut
         case CliAction::kCount:
             return RunCount(parsed.command, console, messages);
         case CliAction::kExtract:
-            return RunExtract(parsed.command, messages);
+            return RunExtract(parsed.command, console, messages);
     }
     return kExitWrongArguments;
 }

@@ -18,7 +18,8 @@ class ConsoleOutput {
 public:
     virtual ~ConsoleOutput() = default;
 
-    // Standard output: the record count, the usage text asked for.
+    // Standard output: the record count, the summary line, the usage text
+    // asked for.
     virtual void Print(std::string_view text) = 0;
 
     // Standard error: why the arguments are wrong, then the usage text.
@@ -26,10 +27,12 @@ public:
 };
 
 // Runs the arguments that follow the program name; the operations' messages,
-// the dialog's message boxes, go to messages. Returns the exit status:
-// kExitSuccess for help, for a count other than -1 and for an extraction
-// whose only message is the finished one; kExitFailure for a count of -1,
-// for any other message and for a settings file mode that runs nothing;
-// kExitWrongArguments with the usage text on the error stream.
+// the dialog's message boxes, go to messages. An extraction or backup copy
+// that finished prints its summary line: the output file, the lines written
+// and the records (or lines) read. Returns the exit status: kExitSuccess for
+// help, for a count other than -1 and for an operation that finished without
+// a failed read; kExitFailure for a count of -1, for every other outcome and
+// for a settings file mode that runs nothing; kExitWrongArguments with the
+// usage text on the error stream.
 int RunConsoleProgram(const std::vector<std::string_view>& arguments, ConsoleOutput& console,
                       Notifier& messages);

@@ -15,8 +15,10 @@ namespace {
 constexpr std::size_t kPieceLimit = 200;
 
 // Writes the pieces whose numbers lie in start to end, stopping after piece
-// end. False when a write fails; the copy stops there.
-bool CopyPieces(TextInputFile& input, TextOutputFile& output, int start, int end)
+// end, and counts them into the outcome. False when a write fails; the copy
+// stops there.
+bool CopyPieces(TextInputFile& input, TextOutputFile& output, int start, int end,
+                OperationOutcome& outcome)
 {
     char piece[kPieceLimit + 1];
     // Wider than int: an end that the counter never meets (a negative one)
@@ -24,8 +26,12 @@ bool CopyPieces(TextInputFile& input, TextOutputFile& output, int start, int end
     std::int64_t counter = 0;
     while (const std::size_t length = input.ReadLine(piece, kPieceLimit)) {
         ++counter;
-        if (start <= counter && counter <= end && !output.Write({piece, length})) {
-            return false;
+        ++outcome.itemsRead;
+        if (start <= counter && counter <= end) {
+            if (!output.Write({piece, length})) {
+                return false;
+            }
+            ++outcome.linesWritten;
         }
         if (counter == end) {
             break;
@@ -36,23 +42,34 @@ bool CopyPieces(TextInputFile& input, TextOutputFile& output, int start, int end
 
 }  // namespace
 
-void CopyBackupRange(int start, int end, Notifier& notifier)
+OperationOutcome CopyBackupRange(int start, int end, Notifier& notifier)
 {
+    OperationOutcome outcome;
+    outcome.readUnit = ReadUnit::kLines;
     TextInputFile input;
     if (!input.Open(kBackupInputName)) {
         notifier.Show(kMsgBackupInputNotFound);
-        return;
+        outcome.status = OutcomeStatus::kBackupInputNotFound;
+        return outcome;
     }
     TextOutputFile output;
     if (!output.Create(kBackupOutputName)) {
         input.Close();
         notifier.Show(std::string(kBackupOutputName) + kMsgSuffixCannotCreate);
-        return;
+        outcome.status = OutcomeStatus::kOutputCannotCreate;
+        return outcome;
     }
-    const bool copied = CopyPieces(input, output, start, end);
+    outcome.outputName = kBackupOutputName;
+    const bool copied = CopyPieces(input, output, start, end, outcome);
     input.Close();
     const bool closed = output.Close();
     // Told only once the output is complete on disk.
-    notifier.Show(copied && closed ? std::string(kMsgFinished)
-                                   : std::string(kBackupOutputName) + kMsgSuffixCannotWrite);
+    if (copied && closed) {
+        notifier.Show(kMsgFinished);
+        outcome.status = OutcomeStatus::kFinished;
+    } else {
+        notifier.Show(std::string(kBackupOutputName) + kMsgSuffixCannotWrite);
+        outcome.status = OutcomeStatus::kOutputCannotWrite;
+    }
+    return outcome;
 }

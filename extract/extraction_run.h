@@ -3,6 +3,8 @@
 // the range of records, close everything, report, release the library.
 #pragma once
 
+#include "extract/operation_outcome.h"
+
 class Notifier;
 
 // What one kind of extraction supplies to the shared flow.
@@ -24,6 +26,6 @@ public:
 };
 
 // Runs records start to end inclusive into outputName. Reports every outcome
-// through the notifier and leaves the library released.
-void RunExtraction(RecordSource& source, const char* outputName, int start, int end,
-                   Notifier& notifier);
+// through the notifier, returns it, and leaves the library released.
+OperationOutcome RunExtraction(RecordSource& source, const char* outputName, int start, int end,
+                               Notifier& notifier);

@@ -79,8 +79,8 @@ void BuildVersion4Line(const std::uint8_t* context)
     FinishLine();
 }
 
-void ExtractVersion4(int start, int end, Notifier& notifier)
+OperationOutcome ExtractVersion4(int start, int end, Notifier& notifier)
 {
     Version4Source source;
-    RunExtraction(source, kVersion4OutputName, start, end, notifier);
+    return RunExtraction(source, kVersion4OutputName, start, end, notifier);
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "extract/operation_outcome.h"
+
 class Notifier;
 
 // Builds the finished extraction line from the record at the start of a
@@ -11,5 +13,5 @@ class Notifier;
 void BuildVersion4Line(const std::uint8_t* context);
 
 // Extracts records start to end inclusive; every outcome is reported through
-// the notifier.
-void ExtractVersion4(int start, int end, Notifier& notifier);
+// the notifier and returned.
+OperationOutcome ExtractVersion4(int start, int end, Notifier& notifier);

@@ -187,12 +187,12 @@ bool ApplyModeStep(int mode)
     }
 }
 
-void ExtractVersion5(int start, int end, int mode, Notifier& notifier)
+OperationOutcome ExtractVersion5(int start, int end, int mode, Notifier& notifier)
 {
     const char* outputName = OutputNameOfMode(mode);
     if (outputName == nullptr) {
-        return;
+        return {};
     }
     Version5Source source(mode);
-    RunExtraction(source, outputName, start, end, notifier);
+    return RunExtraction(source, outputName, start, end, notifier);
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "extract/operation_outcome.h"
+
 class Notifier;
 
 // Builds the finished extraction line from an 864-byte version-5 record.
@@ -17,5 +19,6 @@ void BuildVersion5Line(std::uint8_t* record);
 bool ApplyModeStep(int mode);
 
 // Extracts records start to end inclusive for mode 2, 3, 4 or 5; every
-// outcome is reported through the notifier.
-void ExtractVersion5(int start, int end, int mode, Notifier& notifier);
+// outcome is reported through the notifier and returned. Any other mode runs
+// nothing.
+OperationOutcome ExtractVersion5(int start, int end, int mode, Notifier& notifier);

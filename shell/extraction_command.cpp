@@ -10,22 +10,19 @@ bool IsValidRecordRange(int start, int end)
     return start != 0 && end != 0 && start <= end;
 }
 
-void RunModeExtraction(int mode, int start, int end, Notifier& notifier)
+OperationOutcome RunModeExtraction(int mode, int start, int end, Notifier& notifier)
 {
     switch (mode) {
         case kModeBackupCopy:
-            CopyBackupRange(start, end, notifier);
-            break;
+            return CopyBackupRange(start, end, notifier);
         case kModeVersion4:
-            ExtractVersion4(start, end, notifier);
-            break;
+            return ExtractVersion4(start, end, notifier);
         case kModeVersion5:
         case kModeJcc:
         case kModeJcg:
         case kModeTown:
-            ExtractVersion5(start, end, mode, notifier);
-            break;
+            return ExtractVersion5(start, end, mode, notifier);
         default:
-            break;
+            return {};
     }
 }

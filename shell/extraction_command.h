@@ -3,6 +3,7 @@
 // number. Portable core code of the application shell.
 #pragma once
 
+#include "extract/operation_outcome.h"
 #include "loglib/mode_numbers.h"
 
 class Notifier;
@@ -14,6 +15,6 @@ bool IsValidRecordRange(int start, int end);
 
 // Runs the operation of the mode on records (or, for mode 0, lines) start to
 // end: 0 the backup range copy, 1 the version-4 extraction, 2 to 5 the
-// version-5 extraction of that mode. Any other mode runs nothing and reports
-// nothing.
-void RunModeExtraction(int mode, int start, int end, Notifier& notifier);
+// version-5 extraction of that mode; returns its outcome. Any other mode runs
+// nothing and reports nothing.
+OperationOutcome RunModeExtraction(int mode, int start, int end, Notifier& notifier);

@@ -1,8 +1,6 @@
 // The console program's runs against the stand-in library: the exit status,
 // the messages, what goes to each stream, the files each command leaves,
 // and the settings file read only when asked for.
-#include "cli/program.h"
-
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -12,11 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/arguments.h"
+#include "cli/program.h"
 #include "extract/extraction_line.h"
 #include "extract/extraction_texts.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
-#include "cli/arguments.h"
 #include "shell/dialog_texts.h"
 #include "shell/settings.h"
 #include "standin/database_writer.h"
@@ -102,6 +101,12 @@ const std::string kInvalid = kMsgInvalidRecordNumbers;
 
 constexpr std::size_t kLine = kLineBytesOnDisk;
 
+// The summary line that a finished extraction or backup copy prints.
+std::string Summary(const char* outputName, const char* counts)
+{
+    return std::string(outputName) + ": " + counts + "\n";
+}
+
 const StatusRow kStatusRows[] = {
     {{"count", "ver4"}, Missing::kNothing, kExitSuccess, {}, "3\n", "", 0},
     {{"count", "1"}, Missing::kNothing, kExitSuccess, {}, "3\n", "", 0},
@@ -113,14 +118,14 @@ const StatusRow kStatusRows[] = {
      Missing::kNothing,
      kExitSuccess,
      {kFinished},
-     "",
+     Summary(kVersion4OutputName, "3 lines written, 3 records read"),
      kVersion4OutputName,
      3 * kLine},
     {{"extract", "2", "2", "4"},
      Missing::kNothing,
      kExitSuccess,
      {kFinished},
-     "",
+     Summary(kVersion5OutputName, "3 lines written, 3 records read"),
      kVersion5OutputName,
      3 * kLine},
     // Records 2 to 4 fail the JCC test: a run that writes no line finishes.
@@ -128,42 +133,57 @@ const StatusRow kStatusRows[] = {
      Missing::kNothing,
      kExitSuccess,
      {kFinished},
-     "",
+     Summary(kJccOutputName, "0 lines written, 3 records read"),
      kJccOutputName,
      0},
+    {{"extract", "jcc", "1", "4"},
+     Missing::kNothing,
+     kExitSuccess,
+     {kFinished},
+     Summary(kJccOutputName, "1 line written, 4 records read"),
+     kJccOutputName,
+     kLine},
     {{"extract", "jcg", "1", "4"},
      Missing::kNothing,
      kExitSuccess,
      {kFinished},
-     "",
+     Summary(kJcgOutputName, "3 lines written, 4 records read"),
      kJcgOutputName,
      3 * kLine},
     {{"extract", "TOWN", "1", "4"},
      Missing::kNothing,
      kExitSuccess,
      {kFinished},
-     "",
+     Summary(kTownOutputName, "3 lines written, 4 records read"),
      kTownOutputName,
      3 * kLine},
+    // The copy reads on to the end of the input, and stops after line end.
     {{"extract", "backup", "2", "9"},
      Missing::kNothing,
      kExitSuccess,
      {kFinished},
-     "",
+     Summary(kBackupOutputName, "2 lines written, 3 lines read"),
      kBackupOutputName,
      12},
+    {{"extract", "backup", "1", "1"},
+     Missing::kNothing,
+     kExitSuccess,
+     {kFinished},
+     Summary(kBackupOutputName, "1 line written, 1 line read"),
+     kBackupOutputName,
+     6},
     {{"extract", "ver5", "3", "5"},
      Missing::kNothing,
      kExitFailure,
      {kUnreadable, kFinished},
-     "",
+     Summary(kVersion5OutputName, "2 lines written, 2 records read"),
      kVersion5OutputName,
      2 * kLine},
     {{"extract", "ver4", "-2", "1"},
      Missing::kNothing,
      kExitFailure,
      {kUnreadable, kFinished},
-     "",
+     Summary(kVersion4OutputName, "0 lines written, 0 records read"),
      kVersion4OutputName,
      0},
     {{"extract", "town", "3", "1"}, Missing::kNothing, kExitFailure, {kInvalid}, "", "", 0},
@@ -237,19 +257,19 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
          {"--use-settings", "extract", "1", "4"},
          kExitSuccess,
          {kFinished},
-         "",
+         Summary(kVersion5OutputName, "4 lines written, 4 records read"),
          kVersion5OutputName},
         {"flag=0\r",
          {"extract", "1", "2", "--use-settings"},
          kExitSuccess,
          {kFinished},
-         "",
+         Summary(kBackupOutputName, "2 lines written, 2 lines read"),
          kBackupOutputName},
         {"flag=4\r\n",
          {"--use-settings", "extract", "1", "4"},
          kExitSuccess,
          {kFinished},
-         "",
+         Summary(kJcgOutputName, "3 lines written, 4 records read"),
          kJcgOutputName},
         {"flag=7\r", {"--use-settings", "extract", "1", "4"}, kExitFailure, {}, "", ""},
         {nullptr, {"--use-settings", "extract", "4", "1"}, kExitFailure, {kInvalid}, "", ""},
