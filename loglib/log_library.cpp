@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "loglib/entry_points.h"
 #include "loglib/mode_numbers.h"
 #include "platform/debug_trace.h"
 #include "platform/foreign_call.h"
@@ -11,39 +12,41 @@
 
 namespace {
 
-// The six entry points, in the order they are looked up.
-enum EntryPoint {
-    kTarvekOpen,
-    kTarvekClose,
-    kVkdReadv,
-    kDbsDbrOpen,
-    kDbsDbrClose,
-    kDbsDbrRead,
-    kEntryPointCount
+// The process-wide binding: the module and one typed slot per entry point,
+// valid from LoadLogLibrary to FreeLogLibrary and empty otherwise.
+struct EntryPointSlots {
+#define TARVEK_SLOT(name, parameters) ForeignFunction<std::int32_t parameters> name;
+    TARVEK_ENTRY_POINTS(TARVEK_SLOT)
+#undef TARVEK_SLOT
 };
 
-constexpr const char* kEntryPointNames[kEntryPointCount] = {
-    "TarvekOpen", "TarvekClose", "VKD_readv", "DbsDbrOpen", "DbsDbrClose", "DbsDbrRead",
-};
-
-// The process-wide binding: valid from LoadLogLibrary to FreeLogLibrary.
 ModuleHandle g_logLibrary = nullptr;
-ModuleProc g_entryPoints[kEntryPointCount] = {};
+EntryPointSlots g_entryPoints;
 
-ForeignArg AddressArg(const void* address)
+// Looks up one entry point into its slot; a missing one is named in the
+// debug trace.
+template <class Slot>
+bool FindEntryPoint(ModuleHandle module, const char* name, Slot& slot)
 {
-    return reinterpret_cast<ForeignArg>(address);
+    slot.Set(FindModuleProc(module, name));
+    if (!slot.IsSet()) {
+        const std::string trace =
+            std::string(kLogLibraryFileName) + ": entry point " + name + " not found";
+        DebugTrace(trace.c_str());
+    }
+    return slot.IsSet();
 }
 
-// Integers travel as their 32-bit pattern, as the library expects.
-ForeignArg IntArg(int value)
+// Fills every slot, in the order of the list; false at the first one missing.
+bool FindEntryPoints(ModuleHandle module, EntryPointSlots& slots)
 {
-    return static_cast<std::uint32_t>(value);
-}
-
-int Call(EntryPoint entry, const ForeignArg* args, int count)
-{
-    return CallForeign(g_entryPoints[entry], args, count);
+#define TARVEK_FIND(name, parameters)                 \
+    if (!FindEntryPoint(module, #name, slots.name)) { \
+        return false;                                 \
+    }
+    TARVEK_ENTRY_POINTS(TARVEK_FIND)
+#undef TARVEK_FIND
+    return true;
 }
 
 }  // namespace
@@ -54,23 +57,15 @@ int LoadLogLibrary()
     if (module == nullptr) {
         return -1;
     }
-    ModuleProc found[kEntryPointCount];
-    for (int entry = 0; entry < kEntryPointCount; ++entry) {
-        found[entry] = FindModuleProc(module, kEntryPointNames[entry]);
-        // A library without one of the entry points cannot serve any
-        // operation; treating it as unloadable keeps every slot callable.
-        if (found[entry] == nullptr) {
-            const std::string trace = std::string(kLogLibraryFileName) + ": entry point " +
-                                      kEntryPointNames[entry] + " not found";
-            DebugTrace(trace.c_str());
-            FreeModule(module);
-            return -1;
-        }
+    // A library without one of the entry points cannot serve any operation;
+    // treating it as unloadable keeps every slot callable.
+    EntryPointSlots found;
+    if (!FindEntryPoints(module, found)) {
+        FreeModule(module);
+        return -1;
     }
     g_logLibrary = module;
-    for (int entry = 0; entry < kEntryPointCount; ++entry) {
-        g_entryPoints[entry] = found[entry];
-    }
+    g_entryPoints = found;
     return 0;
 }
 
@@ -78,43 +73,38 @@ void FreeLogLibrary()
 {
     FreeModule(g_logLibrary);
     g_logLibrary = nullptr;
+    // Nothing can call into the released library.
+    g_entryPoints = {};
 }
 
 int CallDbsDbrOpen(Version4Context& context, const char* databaseName)
 {
-    const ForeignArg args[] = {AddressArg(context.bytes), AddressArg(databaseName)};
-    return Call(kDbsDbrOpen, args, 2);
+    return g_entryPoints.DbsDbrOpen(context.bytes, databaseName);
 }
 
 int CallDbsDbrRead(Version4Context& context, int recordNumber)
 {
-    const ForeignArg args[] = {AddressArg(context.bytes), IntArg(recordNumber)};
-    return Call(kDbsDbrRead, args, 2);
+    return g_entryPoints.DbsDbrRead(context.bytes, recordNumber);
 }
 
 void CallDbsDbrClose(Version4Context& context)
 {
-    const ForeignArg args[] = {AddressArg(context.bytes)};
-    Call(kDbsDbrClose, args, 1);
+    g_entryPoints.DbsDbrClose(context.bytes);
 }
 
 int CallTarvekOpen(Version5Context& context, const char* databaseName)
 {
-    const ForeignArg args[] = {IntArg(0), AddressArg(context.bytes), AddressArg(databaseName),
-                               IntArg(0)};
-    return Call(kTarvekOpen, args, 4);
+    return g_entryPoints.TarvekOpen(0, context.bytes, databaseName, 0);
 }
 
 int CallVkdReadv(Version5Context& context, int recordNumber, std::uint8_t* record)
 {
-    const ForeignArg args[] = {AddressArg(context.bytes), IntArg(recordNumber), AddressArg(record)};
-    return Call(kVkdReadv, args, 3);
+    return g_entryPoints.VKD_readv(context.bytes, recordNumber, record);
 }
 
 void CallTarvekClose(Version5Context& context)
 {
-    const ForeignArg args[] = {AddressArg(context.bytes), IntArg(0)};
-    Call(kTarvekClose, args, 2);
+    g_entryPoints.TarvekClose(context.bytes, 0);
 }
 
 int GetRecordCount(int mode, Notifier& notifier)

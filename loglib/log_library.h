@@ -55,7 +55,7 @@ inline std::int32_t ReadInt32Le(const std::uint8_t* bytes)
 }
 
 // Calls into the loaded library; each returns what the entry point returns
-// (0 for success where the library reports one).
+// (0 for success where the library reports one), or -1 with no library loaded.
 int CallDbsDbrOpen(Version4Context& context, const char* databaseName);
 int CallDbsDbrRead(Version4Context& context, int recordNumber);
 void CallDbsDbrClose(Version4Context& context);

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "loglib/entry_points.h"
 #include "platform/notifier.h"
 #include "standin/database_writer.h"
 #include "tests/test_support.h"
@@ -76,6 +78,20 @@ TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
         EXPECT_FALSE(IsLogLibraryLoaded());
     }
     EXPECT_EQ(kNoMessages, m_notifier.Messages());
+
+    // Released, the binding keeps no entry point: every call fails at once
+    // and reaches no library.
+    Version4Context context4 = {};
+    Version5Context context5 = {};
+    std::uint8_t record[kVersion5RecordSize] = {};
+    WriteFileBytes("STANDIN_TRACE.TXT", "");
+    EXPECT_EQ(-1, CallDbsDbrOpen(context4, "TARVEK.DBS"));
+    EXPECT_EQ(-1, CallDbsDbrRead(context4, 1));
+    EXPECT_EQ(-1, CallTarvekOpen(context5, "TARVEK.VDB"));
+    EXPECT_EQ(-1, CallVkdReadv(context5, 1, record));
+    CallDbsDbrClose(context4);
+    CallTarvekClose(context5);
+    EXPECT_EQ("", StandinTrace());
 }
 
 TEST_F(LogLibraryTest, CountPassesThroughAsTheLibraryReportsIt)
@@ -121,8 +137,7 @@ TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
 {
     WriteDatabases();
     StartStandinTrace();
-    for (const char* entry :
-         {"TarvekOpen", "TarvekClose", "VKD_readv", "DbsDbrOpen", "DbsDbrClose", "DbsDbrRead"}) {
+    for (const char* entry : kEntryPointNames) {
         SCOPED_TRACE(entry);
         InstallStandin(std::string("without_") + entry);
         WriteFileBytes("STANDIN_TRACE.TXT", "");

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "loglib/entry_points.h"
 #include "loglib/log_library.h"
 #include "platform/module_loader.h"
 #include "standin/database_format.h"
@@ -14,9 +15,6 @@
 #include "tests/test_support.h"
 
 namespace {
-
-constexpr const char* kEntryPoints[] = {"TarvekOpen", "TarvekClose", "VKD_readv",
-                                        "DbsDbrOpen", "DbsDbrClose", "DbsDbrRead"};
 
 // Version-4 places: member, offset and room (bytes up to the next place).
 struct Version4Place {
@@ -355,7 +353,7 @@ TEST(StandinVariants, EachVariantLacksExactlyItsEntryPoint)
 #ifdef _WIN32
     variants.push_back("cdecl");
 #endif
-    for (const char* name : kEntryPoints) {
+    for (const char* name : kEntryPointNames) {
         variants.push_back(std::string("without_") + name);
     }
     for (const std::string& variant : variants) {
@@ -363,7 +361,7 @@ TEST(StandinVariants, EachVariantLacksExactlyItsEntryPoint)
         InstallStandin(variant);
         ModuleHandle module = LoadModule(kLogLibraryFileName);
         ASSERT_NE(module, nullptr) << variant;
-        for (const char* name : kEntryPoints) {
+        for (const char* name : kEntryPointNames) {
             EXPECT_EQ(FindModuleProc(module, name) == nullptr,
                       variant == std::string("without_") + name)
                 << variant << " " << name;
