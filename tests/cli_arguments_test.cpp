@@ -1,13 +1,12 @@
 // The console program's command line: every form, the mode as a number and
 // as a word, record numbers, options, and what makes the arguments wrong.
-#include "cli/arguments.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/arguments.h"
 #include "extract/extraction_texts.h"
 
 namespace {

@@ -1,5 +1,4 @@
-// The extraction line's placement and finishing rules, and the version-4
-// line built from a record in its context.
+// The extraction line's placement and finishing rules.
 #include "extract/extraction_line.h"
 
 #include <gtest/gtest.h>
@@ -7,8 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "extract/version4_extraction.h"
-#include "loglib/log_library.h"
 #include "tests/line_expectations.h"
 
 namespace {
@@ -82,128 +79,6 @@ TEST(ExtractionLineTest, PlacementReadsNoMoreThanAvailable)
     PlaceText(F032, unterminated, 3);
     FinishLine();
     EXPECT_EQ(ExpectedLine({{F032, "WXY"}}), FinishedLine());
-}
-
-// A version-4 context with texts at offsets, as DbsDbrRead leaves a record.
-class Version4Record {
-public:
-    Version4Record() { std::memset(m_context.bytes, 0, sizeof m_context.bytes); }
-
-    Version4Record& Text(int offset, const std::string& text)
-    {
-        std::memcpy(m_context.bytes + offset, text.c_str(), text.size() + 1);
-        return *this;
-    }
-
-    const std::uint8_t* Bytes() const { return m_context.bytes; }
-    std::uint8_t* Bytes() { return m_context.bytes; }
-
-private:
-    Version4Context m_context;
-};
-
-TEST(Version4LineTest, EachTextGoesToItsField)
-{
-    Version4Record record;
-    record.Text(0, "JA1ABC")
-        .Text(8, "1")
-        .Text(12, "24/05/03 12:34J")
-        .Text(28, "599")
-        .Text(32, "579")
-        .Text(36, "CW")
-        .Text(44, "100")
-        .Text(48, "100106")
-        .Text(55, "7.012")
-        .Text(62, "JE")
-        .Text(66, "Taro")
-        .Text(79, "Taito")
-        .Text(108, "remark")
-        .Text(163, "last");
-    BuildVersion4Line(record.Bytes());
-    EXPECT_EQ(ExpectedLine({{F000, "JA1ABC"},
-                            {F007, "1"},
-                            {F010, "100106"},
-                            {F016, "7.012"},
-                            {F022, "CW"},
-                            {F029, "100"},
-                            {F032, "Taro"},
-                            {F044, "JE"},
-                            {F047, "2405031234J"},
-                            {F058, "599"},
-                            {F061, "579"},
-                            {F064, "Taito"},
-                            {F092, "remark"},
-                            {F146, "last"}}),
-              FinishedLine());
-}
-
-TEST(Version4LineTest, EmptyRecordGivesSpaces)
-{
-    Version4Record record;
-    BuildVersion4Line(record.Bytes());
-    EXPECT_EQ(ExpectedLine({}), FinishedLine());
-}
-
-struct Version4Case {
-    const char* name;
-    int offset;
-    std::string text;
-    int column;
-    std::string expected;
-};
-
-TEST(Version4LineTest, FieldEdges)
-{
-    const Version4Case cases[] = {
-        {"stamp groups without separators", 12, "12/34/56 78:90X", F047, "1234567890X"},
-        {"two-letter F044 leaves column 46 blank", 62, "AB", F044, "AB "},
-        {"three-letter F044 fills column 46", 62, "ABC", F044, "ABC"},
-        {"slash is an ordinary character", 0, "ABC/12", F000, "ABC/12 "},
-        {"four-character code", 48, "1234", F010, "1234  "},
-        {"line feed inside a text", 108, "a\nb", F092, "a\nb "},
-        // The lead byte on F000's last column keeps; its trail byte is cut.
-        {"double-byte character cut at a field start", 0, "ABCDEF\x93\x8c", F000, "ABCDEF\x93 "},
-    };
-    for (const Version4Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Version4Record record;
-        record.Text(c.offset, c.text);
-        BuildVersion4Line(record.Bytes());
-        const std::string line = FinishedLine();
-        EXPECT_EQ(c.expected, line.substr(static_cast<std::size_t>(c.column), c.expected.size()));
-        EXPECT_EQ(static_cast<std::size_t>(kLineBytesOnDisk), line.size());
-        EXPECT_EQ("\r\n", line.substr(kLineColumns));
-    }
-}
-
-TEST(Version4LineTest, StampBytesAreCopiedWhateverTheirValue)
-{
-    Version4Record record;
-    const std::uint8_t stamp[16] = {'1',  '2', 0xFF, 0,    '4', 0x1A, '5',  '6',
-                                    0x0D, '7', '8',  0x7F, 0,   'A',  0x0A, 0x81};
-    std::memcpy(record.Bytes() + 12, stamp, sizeof stamp);
-    BuildVersion4Line(record.Bytes());
-    const std::string expected = {'1', '2', ' ', '4', '5', '6', '7', '8', ' ', 'A', '\n'};
-    EXPECT_EQ(expected, FinishedLine().substr(F047, kStampColumns));
-}
-
-TEST(Version4LineTest, TextWithoutNulInItsRoomRunsOnIntoTheNextPlaces)
-{
-    Version4Record record;
-    // Offset 28 room is 4 bytes; "59912" runs into offset 32's room.
-    std::memcpy(record.Bytes() + 28, "599123", 6);
-    record.Bytes()[34] = 0;
-    BuildVersion4Line(record.Bytes());
-    // F058 gets "599123", then F061 is placed from offset 32: "23".
-    EXPECT_EQ("59923 ", FinishedLine().substr(F058, 6));
-}
-
-TEST(Version4LineTest, LastTextWithoutNulFillsItsFieldUpToTheLineEnd)
-{
-    Version4Record record;
-    std::memset(record.Bytes() + 163, 'z', kVersion4ContextSize - 163);
-    BuildVersion4Line(record.Bytes());
-    EXPECT_EQ(ExpectedLine({{F146, std::string(54, 'z')}}), FinishedLine());
 }
 
 }  // namespace

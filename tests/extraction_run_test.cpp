@@ -301,9 +301,8 @@ protected:
     {
         m_folder = TestExecutableFolder() + "full_device_extraction";
         std::FILE* device = std::fopen((m_folder + "/TARVEK4_EXT_DAT.TXT").c_str(), "rb");
-        if (device == nullptr) {
-            GTEST_SKIP() << "the build made no " << m_folder << " with links to /dev/full";
-        }
+        ASSERT_NE(device, nullptr)
+            << "the build made no " << m_folder << " with links to /dev/full";
         std::fclose(device);
         std::filesystem::current_path(m_folder);
         InstallStandin();

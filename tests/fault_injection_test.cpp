@@ -23,6 +23,7 @@
 #include "extract/extraction_line.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
+#include "loglib/entry_points.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "shell/settings.h"
@@ -37,9 +38,6 @@ using Messages = std::vector<std::string>;
 
 const std::string kFinished = "終了しました";
 const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
-
-const char* const kEntryPoints[] = {"TarvekOpen", "TarvekClose", "VKD_readv",
-                                    "DbsDbrOpen", "DbsDbrClose", "DbsDbrRead"};
 
 // The version-5 modes and their output files.
 struct Version5Output {
@@ -109,7 +107,7 @@ TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
 {
     WriteDatabases();
     StartStandinTrace();
-    for (const char* entry : kEntryPoints) {
+    for (const char* entry : kEntryPointNames) {
         SCOPED_TRACE(entry);
         InstallStandin(std::string("without_") + entry);
         WriteFileBytes("STANDIN_TRACE.TXT", "");
@@ -210,7 +208,7 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
         PermissionBitsBind bind;
         if (CanCreateFiles()) {
             fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
-            GTEST_SKIP() << "permission bits do not bind this process";
+            FAIL() << "permission bits do not bind this process";
         }
         countFromProbe = GetRecordCount(2, notifier);
         ExtractVersion4(1, 3, notifier);
@@ -259,9 +257,7 @@ TEST(FaultInjectionFullDevice, FilteredRunsReportTheFailedWriteInsteadOfFinished
 {
     const std::string folder = TestExecutableFolder() + "full_device_faults";
     std::FILE* device = std::fopen((folder + "/TARVEK5_JCG_DAT.TXT").c_str(), "rb");
-    if (device == nullptr) {
-        GTEST_SKIP() << "the build made no " << folder << " with links to /dev/full";
-    }
+    ASSERT_NE(device, nullptr) << "the build made no " << folder << " with links to /dev/full";
     std::fclose(device);
     ScratchFolder scratch;  // gives back the working directory at the end
     fs::current_path(folder);

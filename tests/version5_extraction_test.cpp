@@ -1,12 +1,13 @@
 // The version-5 line: the slash rule, the suffix after the leading text, the
 // texts reached by address, the never-cleared record buffer, and the mode step.
+#include "extract/version5_extraction.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
 #include "extract/extraction_line.h"
-#include "extract/version5_extraction.h"
 #include "loglib/log_library.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
