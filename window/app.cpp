@@ -55,18 +55,6 @@ WinApp& WinApp::Current()
     return *g_application;
 }
 
-HICON WinApp::LoadIcon(int resourceId) const
-{
-    return ::LoadIconW(m_instance, MAKEINTRESOURCEW(resourceId));
-}
-
-void WinApp::OnHelp(HWND owner, DWORD helpContext) const
-{
-    const std::wstring path = ExecutablePath();
-    const std::wstring helpFile = path.substr(0, ExtensionStart(path)) + kHelpFileExtension;
-    WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, helpContext);
-}
-
 void WinApp::EnableVisualStyles() const
 {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
@@ -80,6 +68,13 @@ std::wstring ApplicationTitle()
     const std::size_t extension = ExtensionStart(path);
     return path.substr(start,
                        extension == std::wstring::npos ? std::wstring::npos : extension - start);
+}
+
+void ShowHelp(HWND owner, DWORD helpContext)
+{
+    const std::wstring path = ExecutablePath();
+    const std::wstring helpFile = path.substr(0, ExtensionStart(path)) + kHelpFileExtension;
+    WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, helpContext);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)

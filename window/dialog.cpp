@@ -78,13 +78,14 @@ void DataExchange::Text(int controlId, std::string& value, const TextLimit& limi
     LimitEditBytes(field, limit.maxBytes);
 }
 
-Dialog::Dialog(int templateId) : m_templateId(templateId) {}
+Dialog::Dialog(HINSTANCE instance, int templateId) : m_instance(instance), m_templateId(templateId)
+{
+}
 
 INT_PTR Dialog::DoModal()
 {
-    const INT_PTR result =
-        DialogBoxParamW(WinApp::Current().Instance(), MAKEINTRESOURCEW(m_templateId), nullptr,
-                        DialogProc, reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = DialogBoxParamW(m_instance, MAKEINTRESOURCEW(m_templateId), nullptr,
+                                           DialogProc, reinterpret_cast<LPARAM>(this));
     m_window = nullptr;
     m_messageBoxes.SetOwner(nullptr);
     return result;
@@ -99,6 +100,21 @@ bool Dialog::OnInitDialog()
 void Dialog::OnCancel()
 {
     EndDialog(IDCANCEL);
+}
+
+bool Dialog::OnCommand(int, int)
+{
+    return false;
+}
+
+bool Dialog::OnPaint()
+{
+    return false;
+}
+
+HICON Dialog::OnQueryDragIcon()
+{
+    return nullptr;
 }
 
 bool Dialog::UpdateData(bool saveAndValidate)
@@ -125,7 +141,7 @@ void Dialog::OnHelp() const
     if (IsKeyDown(VK_SHIFT) || IsKeyDown(VK_CONTROL) || IsKeyDown(VK_MENU)) {
         return;
     }
-    WinApp::Current().OnHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId));
+    ShowHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId));
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -58,8 +58,9 @@ private:
 
 class Dialog {
 public:
-    // A dialog without a parent window.
-    explicit Dialog(int templateId);
+    // A dialog without a parent window, built from the template of that
+    // identifier in the module's resources.
+    Dialog(HINSTANCE instance, int templateId);
     virtual ~Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -89,14 +90,15 @@ protected:
     // Exchanges the members with the controls, in either direction.
     virtual void DoDataExchange(DataExchange& exchange) = 0;
 
-    // Any other command; true when it was handled.
-    virtual bool OnCommand(int controlId, int notification) = 0;
+    // Any other command; true when it was handled. By default none is.
+    virtual bool OnCommand(int controlId, int notification);
 
-    // WM_PAINT; false hands it to the default processing.
-    virtual bool OnPaint() = 0;
+    // WM_PAINT; false, the default, hands it to the default processing.
+    virtual bool OnPaint();
 
-    // The image shown while the minimised window is dragged.
-    virtual HICON OnQueryDragIcon() = 0;
+    // The image shown while the minimised window is dragged; nullptr, the
+    // default, lets the system choose it.
+    virtual HICON OnQueryDragIcon();
 
     // Reads the controls into the members (true) or shows the members in the
     // controls (false). False when a text read was too long.
@@ -110,6 +112,7 @@ private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam);
     void OnHelp() const;
 
+    HINSTANCE m_instance;
     int m_templateId;
     HWND m_window = nullptr;
     MessageBoxNotifier m_messageBoxes;
