@@ -4,6 +4,10 @@
 #include "window/app.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include "platform/wide_text.h"
+#include "window/user_guide.h"
 
 namespace {
 
@@ -36,6 +40,12 @@ std::size_t ExtensionStart(const std::wstring& path)
 {
     const std::size_t dot = path.find_last_of(L'.');
     return dot == std::wstring::npos || dot < FileNameStart(path) ? std::wstring::npos : dot;
+}
+
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 }  // namespace
@@ -74,7 +84,19 @@ void ShowHelp(HWND owner, DWORD helpContext)
 {
     const std::wstring path = ExecutablePath();
     const std::wstring helpFile = path.substr(0, ExtensionStart(path)) + kHelpFileExtension;
-    WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, helpContext);
+    if (IsFile(helpFile)) {
+        WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, helpContext);
+        return;
+    }
+    const std::wstring folder = path.substr(0, FileNameStart(path));
+    for (const char* guide : {kHtmlGuideFileName, kTextGuideFileName}) {
+        const std::wstring guidePath = folder + WideFromUtf8(guide);
+        if (IsFile(guidePath)) {
+            ShellExecuteW(owner, L"open", guidePath.c_str(), nullptr, folder.c_str(),
+                          SW_SHOWNORMAL);
+            return;
+        }
+    }
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)

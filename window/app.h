@@ -38,5 +38,7 @@ private:
 std::wstring ApplicationTitle();
 
 // The help command: opens the help file, the executable's path and name with
-// ".HLP", at the given help context.
+// ".HLP", at the given help context. Without that file, which Windows' help
+// engine would need and which no longer comes with Windows anyway, it opens
+// the user guide beside the program in the shell's default viewer.
 void ShowHelp(HWND owner, DWORD helpContext);

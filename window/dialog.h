@@ -14,6 +14,9 @@
 
 class Dialog;
 
+// The help command, sent to a dialog as WM_COMMAND; F1 sends it too.
+inline constexpr int kHelpCommandId = 0xE146;
+
 // A button of a dialog (push button, check box, radio button), once the data
 // exchange has attached it to its control.
 class Button {
@@ -47,7 +50,8 @@ public:
     // A text read that is longer than the limit shows the limit's message,
     // puts the focus on the field with its text selected, and fails the
     // pass: the exchanges after it do nothing. Otherwise the field then
-    // refuses input beyond the limit.
+    // refuses input beyond the limit, as its own text limit and in bytes.
+    // The field's text is set only when it differs.
     void Text(int controlId, std::string& value, const TextLimit& limit);
 
 private:
@@ -110,7 +114,7 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam);
-    void OnHelp() const;
+    void OnHelpKey() const;
 
     HINSTANCE m_instance;
     int m_templateId;
