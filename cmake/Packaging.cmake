@@ -1,6 +1,7 @@
 # The release package of the win32 build: `cpack -G ZIP` in its build folder
 # makes tarvek_dconv-<version>-win32.zip holding the two programs, the user
-# guides in English and Japanese, and the licence. Only the install
+# guides in English and Japanese (the Japanese one also as a web page), and
+# the licence. Only the install
 # component "program" is packaged, so no file of the stand-in library or of
 # the tests can get in.
 if(NOT WIN32)
@@ -14,7 +15,7 @@ install(TARGETS tarvek_dconv tarvek_dconv_cli RUNTIME DESTINATION . COMPONENT pr
 # Extraction button), so that they show exactly what the programs show; the
 # version is @PROJECT_VERSION@.
 set(package_text_sources loglib/log_library.h extract/extraction_texts.h shell/dialog_texts.h
-                         shell/settings.h)
+                         shell/settings.h window/user_guide.h)
 foreach(header IN LISTS package_text_sources)
   file(STRINGS ${PROJECT_SOURCE_DIR}/${header} definitions ENCODING UTF-8
        REGEX "^inline constexpr const char\\* k[A-Za-z0-9]+ = \"[^\"]*\";$")
@@ -46,10 +47,28 @@ foreach(language en ja)
     endif()
   endforeach()
   string(CONFIGURE "${text}" text @ONLY)
+  set(guide_${language} "${text}")
   string(REPLACE "\n" "\r\n" text "${text}")
   file(WRITE ${CMAKE_BINARY_DIR}/package/guide_${language}.txt "${package_bom}${text}")
   install(FILES ${CMAKE_BINARY_DIR}/package/guide_${language}.txt DESTINATION . COMPONENT program)
 endforeach()
+if(NOT EXISTS ${CMAKE_BINARY_DIR}/package/${kTextGuideFileName})
+  message(FATAL_ERROR "the help command opens ${kTextGuideFileName}, which the package lacks")
+endif()
+
+# The Japanese guide as the web page that the help command opens: the same
+# text, escaped, as preformatted text in UTF-8, its first line the title.
+set(html "${guide_ja}")
+string(REPLACE "&" "&amp;" html "${html}")
+string(REPLACE "<" "&lt;" html "${html}")
+string(REPLACE ">" "&gt;" html "${html}")
+string(REPLACE "\"" "&quot;" html "${html}")
+string(REGEX MATCH "^[^\n]*" html_title "${html}")
+string(CONCAT html "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n"
+       "<title>${html_title}</title>\n</head>\n<body>\n<pre>" "${html}" "</pre>\n</body>\n</html>\n")
+string(REPLACE "\n" "\r\n" html "${html}")
+file(WRITE ${CMAKE_BINARY_DIR}/package/${kHtmlGuideFileName} "${html}")
+install(FILES ${CMAKE_BINARY_DIR}/package/${kHtmlGuideFileName} DESTINATION . COMPONENT program)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS docs/guide_en.txt docs/guide_ja.txt
              res/tarvek_dconv.rc ${package_text_sources})
 

@@ -10,6 +10,6 @@ CExtractionApp theApp;
 void CExtractionApp::InitInstance()
 {
     EnableVisualStyles();
-    CExtractionDlg dialog;
+    CExtractionDlg dialog(Instance());
     dialog.DoModal();
 }

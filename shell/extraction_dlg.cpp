@@ -9,7 +9,6 @@
 #include "shell/dialog_texts.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"
-#include "window/app.h"
 
 namespace {
 
@@ -31,8 +30,9 @@ const CommandRoute<CExtractionDlg> CExtractionDlg::kCommandRoutes[] = {
     {IDC_MODE_TOWN, BN_CLICKED, &CExtractionDlg::OnModeTown},
 };
 
-CExtractionDlg::CExtractionDlg()
-    : Dialog(IDD_EXTRACTION_DIALOG), m_hIcon(WinApp::Current().LoadIcon(IDI_APP_ICON))
+CExtractionDlg::CExtractionDlg(HINSTANCE instance)
+    : Dialog(instance, IDD_EXTRACTION_DIALOG),
+      m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP_ICON)))
 {
 }
 

@@ -10,7 +10,8 @@
 
 class CExtractionDlg final : public Dialog {
 public:
-    CExtractionDlg();
+    // instance: the module whose resources hold the template and the icon.
+    explicit CExtractionDlg(HINSTANCE instance);
 
 protected:
     void DoDataExchange(DataExchange& exchange) override;

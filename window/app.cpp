@@ -4,6 +4,10 @@
 #include "window/app.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include "platform/wide_text.h"
+#include "window/user_guide.h"
 
 namespace {
 
@@ -38,6 +42,12 @@ std::size_t ExtensionStart(const std::wstring& path)
     return dot == std::wstring::npos || dot < FileNameStart(path) ? std::wstring::npos : dot;
 }
 
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace
 
 WinApp::WinApp()
@@ -55,18 +65,6 @@ WinApp& WinApp::Current()
     return *g_application;
 }
 
-HICON WinApp::LoadIcon(int resourceId) const
-{
-    return ::LoadIconW(m_instance, MAKEINTRESOURCEW(resourceId));
-}
-
-void WinApp::OnHelp(HWND owner, DWORD helpContext) const
-{
-    const std::wstring path = ExecutablePath();
-    const std::wstring helpFile = path.substr(0, ExtensionStart(path)) + kHelpFileExtension;
-    WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, helpContext);
-}
-
 void WinApp::EnableVisualStyles() const
 {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
@@ -80,6 +78,25 @@ std::wstring ApplicationTitle()
     const std::size_t extension = ExtensionStart(path);
     return path.substr(start,
                        extension == std::wstring::npos ? std::wstring::npos : extension - start);
+}
+
+void ShowHelp(HWND owner, DWORD helpContext)
+{
+    const std::wstring path = ExecutablePath();
+    const std::wstring helpFile = path.substr(0, ExtensionStart(path)) + kHelpFileExtension;
+    if (IsFile(helpFile)) {
+        WinHelpW(owner, helpFile.c_str(), HELP_CONTEXT, helpContext);
+        return;
+    }
+    const std::wstring folder = path.substr(0, FileNameStart(path));
+    for (const char* guide : {kHtmlGuideFileName, kTextGuideFileName}) {
+        const std::wstring guidePath = folder + WideFromUtf8(guide);
+        if (IsFile(guidePath)) {
+            ShellExecuteW(owner, L"open", guidePath.c_str(), nullptr, folder.c_str(),
+                          SW_SHOWNORMAL);
+            return;
+        }
+    }
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)

@@ -23,13 +23,6 @@ public:
 
     HINSTANCE Instance() const { return m_instance; }
 
-    // An icon of the program's own resources, at the system's large icon size.
-    HICON LoadIcon(int resourceId) const;
-
-    // Opens the help file, the executable's path and name with ".HLP", at the
-    // given help context.
-    void OnHelp(HWND owner, DWORD helpContext) const;
-
 protected:
     // Common controls with the visual style that the manifest asks for.
     void EnableVisualStyles() const;
@@ -43,3 +36,9 @@ private:
 // The executable's file name without directory and extension: the caption of
 // every message box.
 std::wstring ApplicationTitle();
+
+// The help command: opens the help file, the executable's path and name with
+// ".HLP", at the given help context. Without that file, which Windows' help
+// engine would need and which no longer comes with Windows anyway, it opens
+// the user guide beside the program in the shell's default viewer.
+void ShowHelp(HWND owner, DWORD helpContext);

@@ -1,6 +1,7 @@
-// The byte limit of an edit field: a subclass that compares the text before
-// and after each message through which the user inserts text, and cuts back
-// what was inserted to the part that fits.
+// The byte limit of an edit field: a subclass that refuses a typed character
+// that would not fit, and compares the text before and after each other
+// message through which the user inserts text, cutting back what was
+// inserted to the part that fits.
 #include "window/byte_limited_edit.h"
 
 #include <commctrl.h>
@@ -33,12 +34,34 @@ bool InsertsText(UINT message)
     }
 }
 
+// A character message that puts its character into the text, rather than a
+// control character such as Backspace or Ctrl+V.
+bool TypesCharacter(UINT message, WPARAM character)
+{
+    return (message == WM_CHAR || message == WM_IME_CHAR) && character >= L' ';
+}
+
 std::wstring EditText(HWND edit)
 {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
     text.resize(
         static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+struct Selection {
+    std::size_t start;
+    std::size_t end;
+};
+
+Selection EditSelection(HWND edit, std::size_t textLength)
+{
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const std::size_t first = std::min<std::size_t>(std::min(start, end), textLength);
+    return {first,
+            std::min<std::size_t>(std::max<std::size_t>(std::max(start, end), first), textLength)};
 }
 
 // The length of the longest start of text whose bytes fit room, never
@@ -57,24 +80,42 @@ std::size_t FittingLength(std::wstring_view text, int room)
     return length;
 }
 
-// Cuts the part of after that was inserted into before down to what fits the
-// limit, and puts the caret behind the kept part. Deletions, and changes that
-// do not make the text longer in bytes, stay as they are.
-void KeepWithinLimit(HWND edit, const std::wstring& before, const std::wstring& after, int maxBytes)
+// Whether the typed character, replacing the selection, keeps the text
+// within the limit: a field refuses the whole character otherwise, whatever
+// is selected.
+bool TypedCharacterFits(HWND edit, wchar_t character, int maxBytes)
 {
-    const int afterBytes = Cp932ByteCount(after);
-    if (afterBytes <= maxBytes || afterBytes <= Cp932ByteCount(before)) {
+    const std::wstring text = EditText(edit);
+    const Selection selection = EditSelection(edit, text.size());
+    const std::wstring result =
+        text.substr(0, selection.start) + character + text.substr(selection.end);
+    return Cp932ByteCount(result) <= maxBytes;
+}
+
+// Cuts the part of after that was inserted into before, at the selection
+// that before had, down to what fits the limit, and puts the caret behind
+// the kept part. A change that inserts nothing (a deletion) and a text that
+// fits stay as they are.
+void KeepWithinLimit(HWND edit, const std::wstring& before, Selection selection,
+                     const std::wstring& after, int maxBytes)
+{
+    if (Cp932ByteCount(after) <= maxBytes) {
         return;
     }
+    // The insertion starts no later than the selection did, and the text
+    // behind the selection follows it unchanged.
     const std::size_t shorter = std::min(before.size(), after.size());
     std::size_t prefix = 0;
-    while (prefix < shorter && before[prefix] == after[prefix]) {
+    while (prefix < shorter && prefix < selection.start && before[prefix] == after[prefix]) {
         ++prefix;
     }
     std::size_t suffix = 0;
-    while (suffix < shorter - prefix &&
+    while (suffix < shorter - prefix && suffix < before.size() - selection.end &&
            before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix]) {
         ++suffix;
+    }
+    if (prefix + suffix >= after.size()) {
+        return;
     }
     const std::wstring head = after.substr(0, prefix);
     const std::wstring tail = after.substr(after.size() - suffix);
@@ -96,9 +137,15 @@ LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
     if (!InsertsText(message)) {
         return DefSubclassProc(edit, message, wParam, lParam);
     }
+    const int limit = static_cast<int>(maxBytes);
+    if (TypesCharacter(message, wParam) &&
+        !TypedCharacterFits(edit, static_cast<wchar_t>(wParam), limit)) {
+        return 0;
+    }
     const std::wstring before = EditText(edit);
+    const Selection selection = EditSelection(edit, before.size());
     const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-    KeepWithinLimit(edit, before, EditText(edit), static_cast<int>(maxBytes));
+    KeepWithinLimit(edit, before, selection, EditText(edit), limit);
     return result;
 }
 

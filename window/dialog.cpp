@@ -73,18 +73,26 @@ void DataExchange::Text(int controlId, std::string& value, const TextLimit& limi
             return;
         }
     } else {
-        SetWindowTextW(field, WideFromUtf8(value).c_str());
+        // A field whose text would not change keeps its caret and selection.
+        const std::wstring text = WideFromUtf8(value);
+        if (ControlText(field) != text) {
+            SetWindowTextW(field, text.c_str());
+        }
     }
+    // The field's own limit, which other programs can read, and the byte
+    // count on top of it, since the field counts characters.
+    SendMessageW(field, EM_LIMITTEXT, static_cast<WPARAM>(limit.maxBytes), 0);
     LimitEditBytes(field, limit.maxBytes);
 }
 
-Dialog::Dialog(int templateId) : m_templateId(templateId) {}
+Dialog::Dialog(HINSTANCE instance, int templateId) : m_instance(instance), m_templateId(templateId)
+{
+}
 
 INT_PTR Dialog::DoModal()
 {
-    const INT_PTR result =
-        DialogBoxParamW(WinApp::Current().Instance(), MAKEINTRESOURCEW(m_templateId), nullptr,
-                        DialogProc, reinterpret_cast<LPARAM>(this));
+    const INT_PTR result = DialogBoxParamW(m_instance, MAKEINTRESOURCEW(m_templateId), nullptr,
+                                           DialogProc, reinterpret_cast<LPARAM>(this));
     m_window = nullptr;
     m_messageBoxes.SetOwner(nullptr);
     return result;
@@ -99,6 +107,21 @@ bool Dialog::OnInitDialog()
 void Dialog::OnCancel()
 {
     EndDialog(IDCANCEL);
+}
+
+bool Dialog::OnCommand(int, int)
+{
+    return false;
+}
+
+bool Dialog::OnPaint()
+{
+    return false;
+}
+
+HICON Dialog::OnQueryDragIcon()
+{
+    return nullptr;
 }
 
 bool Dialog::UpdateData(bool saveAndValidate)
@@ -119,13 +142,13 @@ void Dialog::EndDialog(INT_PTR result) const
     ::EndDialog(m_window, result);
 }
 
-// F1 with Shift, Ctrl and Alt up opens the dialog's help topic.
-void Dialog::OnHelp() const
+// F1 with Shift, Ctrl and Alt up gives the help command.
+void Dialog::OnHelpKey() const
 {
     if (IsKeyDown(VK_SHIFT) || IsKeyDown(VK_CONTROL) || IsKeyDown(VK_MENU)) {
         return;
     }
-    WinApp::Current().OnHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId));
+    SendMessageW(m_window, WM_COMMAND, kHelpCommandId, 0);
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -154,14 +177,22 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam)
                 OnCancel();
                 return TRUE;
             }
-            return OnCommand(controlId, HIWORD(wParam)) ? TRUE : FALSE;
+            if (OnCommand(controlId, HIWORD(wParam))) {
+                return TRUE;
+            }
+            // The help command opens the dialog's help topic.
+            if (controlId == kHelpCommandId) {
+                ShowHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId));
+                return TRUE;
+            }
+            return FALSE;
         }
         case WM_PAINT:
             return OnPaint() ? TRUE : FALSE;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(OnQueryDragIcon());
         case WM_HELP:
-            OnHelp();
+            OnHelpKey();
             return TRUE;
         default:
             return FALSE;

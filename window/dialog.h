@@ -14,6 +14,9 @@
 
 class Dialog;
 
+// The help command, sent to a dialog as WM_COMMAND; F1 sends it too.
+inline constexpr int kHelpCommandId = 0xE146;
+
 // A button of a dialog (push button, check box, radio button), once the data
 // exchange has attached it to its control.
 class Button {
@@ -47,7 +50,8 @@ public:
     // A text read that is longer than the limit shows the limit's message,
     // puts the focus on the field with its text selected, and fails the
     // pass: the exchanges after it do nothing. Otherwise the field then
-    // refuses input beyond the limit.
+    // refuses input beyond the limit, as its own text limit and in bytes.
+    // The field's text is set only when it differs.
     void Text(int controlId, std::string& value, const TextLimit& limit);
 
 private:
@@ -58,8 +62,9 @@ private:
 
 class Dialog {
 public:
-    // A dialog without a parent window.
-    explicit Dialog(int templateId);
+    // A dialog without a parent window, built from the template of that
+    // identifier in the module's resources.
+    Dialog(HINSTANCE instance, int templateId);
     virtual ~Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -89,14 +94,15 @@ protected:
     // Exchanges the members with the controls, in either direction.
     virtual void DoDataExchange(DataExchange& exchange) = 0;
 
-    // Any other command; true when it was handled.
-    virtual bool OnCommand(int controlId, int notification) = 0;
+    // Any other command; true when it was handled. By default none is.
+    virtual bool OnCommand(int controlId, int notification);
 
-    // WM_PAINT; false hands it to the default processing.
-    virtual bool OnPaint() = 0;
+    // WM_PAINT; false, the default, hands it to the default processing.
+    virtual bool OnPaint();
 
-    // The image shown while the minimised window is dragged.
-    virtual HICON OnQueryDragIcon() = 0;
+    // The image shown while the minimised window is dragged; nullptr, the
+    // default, lets the system choose it.
+    virtual HICON OnQueryDragIcon();
 
     // Reads the controls into the members (true) or shows the members in the
     // controls (false). False when a text read was too long.
@@ -108,8 +114,9 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam);
-    void OnHelp() const;
+    void OnHelpKey() const;
 
+    HINSTANCE m_instance;
     int m_templateId;
     HWND m_window = nullptr;
     MessageBoxNotifier m_messageBoxes;

@@ -21,8 +21,10 @@ constexpr DWORD kPollInterval = 10;
 constexpr DWORD kPaintTimeout = 2000;
 constexpr DWORD kDisplaySettle = 100;
 
-// A message box's text control (its caption is the window text).
+// A message box's text control (its caption is the window text) and its
+// icon control.
 constexpr int kMessageBoxTextId = 0xFFFF;
+constexpr int kMessageBoxIconId = 0x0440;
 
 const wchar_t kDialogClass[] = L"#32770";
 
@@ -84,13 +86,99 @@ BOOL CALLBACK CountButton(HWND child, LPARAM parameter)
     return TRUE;
 }
 
+RECT PaintedArea(std::initializer_list<HWND> windows);
+
+using Pixels = std::vector<COLORREF>;
+
+// What the screen shows of a window, row by row.
+Pixels ScreenPixels(HWND window)
+{
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const HDC screen = GetDC(nullptr);
+    Pixels pixels;
+    for (int y = rect.top; y < rect.bottom; ++y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            pixels.push_back(GetPixel(screen, x, y));
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The system icon drawn at a size on a background colour, row by row.
+Pixels IconPixels(LPCWSTR icon, int width, int height, COLORREF background)
+{
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    const HBRUSH brush = CreateSolidBrush(background);
+    const RECT all = {0, 0, width, height};
+    FillRect(memory, &all, brush);
+    DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), width, height, 0, nullptr, DI_NORMAL);
+    Pixels pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            pixels.push_back(GetPixel(memory, x, y));
+        }
+    }
+    DeleteObject(brush);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+std::size_t Differences(const Pixels& a, const Pixels& b)
+{
+    std::size_t differences = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        differences += a[i] != b[i] ? 1 : 0;
+    }
+    return differences;
+}
+
+// The icon of another process cannot be read as an icon, so its picture on
+// the screen is compared with each system icon that a message box may show:
+// it must be the exclamation icon, and closer to it than to any other.
+bool ShowsExclamationIcon(HWND box)
+{
+    const HWND icon = GetDlgItem(box, kMessageBoxIconId);
+    if (icon == nullptr || !IsWindowVisible(icon)) {
+        return false;
+    }
+    PaintedArea({box});
+    RECT rect;
+    GetWindowRect(icon, &rect);
+    const Pixels shown = ScreenPixels(icon);
+    if (shown.empty()) {
+        return false;
+    }
+    // An icon's corner is transparent: it shows the box's background.
+    const auto draw = [&](LPCWSTR which) {
+        return IconPixels(which, rect.right - rect.left, rect.bottom - rect.top, shown.front());
+    };
+    const std::size_t exclamation = Differences(shown, draw(IDI_EXCLAMATION));
+    for (const LPCWSTR other : {IDI_HAND, IDI_QUESTION, IDI_ASTERISK, IDI_APPLICATION}) {
+        if (Differences(shown, draw(other)) <= exclamation) {
+            return false;
+        }
+    }
+    return exclamation * 20 < shown.size();
+}
+
 SeenMessage Describe(HWND box, HWND dialog)
 {
     ButtonCount count = {0, false};
     EnumChildWindows(box, CountButton, reinterpret_cast<LPARAM>(&count));
     return {Utf8FromWide(WindowText(box)),
-            Utf8FromWide(WindowText(GetDlgItem(box, kMessageBoxTextId))), count.buttons, count.ok,
-            GetWindow(box, GW_OWNER) == dialog};
+            Utf8FromWide(WindowText(GetDlgItem(box, kMessageBoxTextId))),
+            count.buttons,
+            count.ok,
+            GetWindow(box, GW_OWNER) == dialog,
+            ShowsExclamationIcon(box)};
 }
 
 // Keyboard input as the program's message loop receives it from the
@@ -272,12 +360,27 @@ void DialogDriver::Focus(int controlId) const
                         SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
 }
 
-// Focusing a field selects its text; input then goes behind it instead.
-void DialogDriver::CaretToEnd(int controlId) const
+// Focusing a field selects its text; input then goes where this says.
+void DialogDriver::Select(int controlId, int start, int end) const
 {
-    const auto end = static_cast<WPARAM>(WindowText(Control(controlId)).size());
-    SendMessageTimeoutW(Control(controlId), EM_SETSEL, end, static_cast<LPARAM>(end),
-                        SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+    SendMessageTimeoutW(Control(controlId), EM_SETSEL, static_cast<WPARAM>(start),
+                        static_cast<LPARAM>(end), SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+}
+
+std::pair<int, int> DialogDriver::Selection(int controlId) const
+{
+    DWORD_PTR selection = 0;
+    SendMessageTimeoutW(Control(controlId), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
+                        &selection);
+    return {LOWORD(selection), HIWORD(selection)};
+}
+
+int DialogDriver::TextLimit(int controlId) const
+{
+    DWORD_PTR limit = 0;
+    SendMessageTimeoutW(Control(controlId), EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
+                        &limit);
+    return static_cast<int>(limit);
 }
 
 std::string DialogDriver::Title() const
@@ -315,8 +418,14 @@ std::vector<SeenMessage> DialogDriver::Click(int controlId)
 
 void DialogDriver::Type(int controlId, std::string_view utf8)
 {
+    const auto end = static_cast<int>(WindowText(Control(controlId)).size());
+    TypeOver(controlId, end, end, utf8);
+}
+
+void DialogDriver::TypeOver(int controlId, int start, int end, std::string_view utf8)
+{
     Focus(controlId);
-    CaretToEnd(controlId);
+    Select(controlId, start, end);
     const HWND field = Control(controlId);
     for (const wchar_t character : WideFromUtf8(utf8)) {
         SendMessageTimeoutW(field, WM_CHAR, character, 1, SMTO_ABORTIFHUNG, kActionTimeout,
@@ -325,6 +434,12 @@ void DialogDriver::Type(int controlId, std::string_view utf8)
 }
 
 void DialogDriver::Paste(int controlId, std::string_view utf8)
+{
+    const auto end = static_cast<int>(WindowText(Control(controlId)).size());
+    PasteOver(controlId, end, end, utf8);
+}
+
+void DialogDriver::PasteOver(int controlId, int start, int end, std::string_view utf8)
 {
     const std::wstring text = WideFromUtf8(utf8);
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
@@ -338,7 +453,7 @@ void DialogDriver::Paste(int controlId, std::string_view utf8)
         CloseClipboard();
     }
     Focus(controlId);
-    CaretToEnd(controlId);
+    Select(controlId, start, end);
     SendMessageTimeoutW(Control(controlId), WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
                         nullptr);
 }
@@ -365,6 +480,51 @@ std::vector<SeenMessage> DialogDriver::PressKeyForMessages(int controlId, WORD v
         }
         seen.insert(seen.end(), more.begin(), more.end());
     }
+}
+
+// Posted input is handled in order: a posted change of the field's modified
+// flag behind the key tells when the program has handled the key.
+std::vector<SeenMessage> DialogDriver::PressKey(int controlId, WORD virtualKey)
+{
+    if (FocusedControlId() != controlId) {
+        Focus(controlId);
+    }
+    const HWND field = Control(controlId);
+    SendMessageTimeoutW(field, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+    PostKey(field, virtualKey);
+    PostMessageW(field, EM_SETMODIFY, TRUE, 0);
+    return Act([field] {
+        const ULONGLONG deadline = GetTickCount64() + kActionTimeout;
+        DWORD_PTR modified = FALSE;
+        while (!modified && GetTickCount64() < deadline) {
+            SendMessageTimeoutW(field, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
+                                &modified);
+            Sleep(kPollInterval);
+        }
+    });
+}
+
+void DialogDriver::PressKeyAsInput(int controlId, WORD virtualKey)
+{
+    SetForegroundWindow(m_dialog);
+    Focus(controlId);
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = virtualKey;
+        key.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+}
+
+std::vector<SeenMessage> DialogDriver::Command(int commandId)
+{
+    const HWND dialog = m_dialog;
+    return Act([dialog, commandId] {
+        SendMessageTimeoutW(dialog, WM_COMMAND, static_cast<WPARAM>(commandId), 0, SMTO_ABORTIFHUNG,
+                            kActionTimeout, nullptr);
+    });
 }
 
 bool DialogDriver::PressKeyToExit(int controlId, WORD virtualKey)

@@ -14,11 +14,12 @@
 
 // One message box as the driver found it, before dismissing it.
 struct SeenMessage {
-    std::string caption;  // UTF-8
-    std::string text;     // UTF-8
-    int buttonCount;      // push buttons in the box
-    bool okButton;        // one of them is IDOK
-    bool ownedByDialog;   // the program's dialog owns the box
+    std::string caption;   // UTF-8
+    std::string text;      // UTF-8
+    int buttonCount;       // push buttons in the box
+    bool okButton;         // one of them is IDOK
+    bool ownedByDialog;    // the program's dialog owns the box
+    bool exclamationIcon;  // it shows the exclamation icon, not another one
 };
 
 // Called with each message box just before the driver dismisses it.
@@ -59,10 +60,34 @@ public:
     // Puts the text on the clipboard and pastes it behind the field's text.
     void Paste(int controlId, std::string_view utf8);
 
+    // The same over a selection of the field, start to end in characters.
+    void TypeOver(int controlId, int start, int end, std::string_view utf8);
+    void PasteOver(int controlId, int start, int end, std::string_view utf8);
+
+    // A field's selection, start to end (equal for a bare caret), and the
+    // text limit it reports.
+    std::pair<int, int> Selection(int controlId) const;
+    void Select(int controlId, int start, int end) const;
+    int TextLimit(int controlId) const;
+
     // Focuses the control and presses a key as keyboard input that goes
     // through the program's message loop; returns the message boxes that
     // followed, waiting for at least one.
     std::vector<SeenMessage> PressKeyForMessages(int controlId, WORD virtualKey);
+
+    // Presses a key in an edit field (focusing it first unless it has the
+    // focus) and waits until the program has handled it; returns the message
+    // boxes it showed meanwhile.
+    std::vector<SeenMessage> PressKey(int controlId, WORD virtualKey);
+
+    // Presses a key as keyboard input from the system, with the dialog in
+    // the foreground and the focus on the control: some keys, F1 among
+    // them, act only so, not as posted messages. Does not wait.
+    void PressKeyAsInput(int controlId, WORD virtualKey);
+
+    // Sends a command to the dialog as WM_COMMAND and waits until it is
+    // handled; returns the message boxes it showed.
+    std::vector<SeenMessage> Command(int commandId);
 
     // Presses a key that is expected to end the program, or closes the
     // window through its close box, and waits for the process to end.
@@ -77,7 +102,6 @@ public:
 private:
     HWND Control(int controlId) const;
     void Focus(int controlId) const;
-    void CaretToEnd(int controlId) const;
 
     // Runs action on its own thread while this one dismisses message boxes,
     // until the action has returned.

@@ -4,10 +4,14 @@
 // the real controls, and checks the message boxes and the files on disk.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/notifier.h"
@@ -16,6 +20,7 @@
 #include "standin/database_writer.h"
 #include "tests/e2e/dialog_driver.h"
 #include "tests/test_support.h"
+#include "window/user_guide.h"
 
 namespace fs = std::filesystem;
 
@@ -34,6 +39,13 @@ const std::string kTooLong = "6 文字以内で入力してください。";
 const std::string kSixSpaces = "      ";
 
 const std::string kSettingsFile = "tarvek_dconv.ini";
+
+// Each record-number field takes at most 6 characters.
+constexpr int kFieldLimit = 6;
+
+// The help command, and the help topic of the dialog (template 102).
+constexpr int kIdHelp = 0xE146;
+constexpr LONG kDialogHelpContext = 0x20000 + 102;
 
 // The settings file as the program writes it for a mode.
 std::string SettingsBytes(int mode)
@@ -163,6 +175,7 @@ Texts TextsOf(const std::vector<SeenMessage>& seen)
         EXPECT_EQ(1, message.buttonCount) << message.text;
         EXPECT_TRUE(message.okButton) << message.text;
         EXPECT_TRUE(message.ownedByDialog) << message.text;
+        EXPECT_TRUE(message.exclamationIcon) << message.text;
         texts.push_back(message.text);
     }
     return texts;
@@ -245,6 +258,8 @@ TEST_F(DialogE2eTest, FirstStartChecksVersion5AndProposesItsWholeLog)
     EXPECT_EQ(SettingsBytes(kModeVersion5), ReadFileBytes(kSettingsFile));
     // The focus starts on the first tab stop, the Extraction button.
     EXPECT_EQ(IDOK, dialog->FocusedControlId());
+    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_START));
+    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_END));
 
     std::set<std::string> expected = before;
     expected.insert(kSettingsFile);
@@ -358,23 +373,43 @@ TEST_F(DialogE2eTest, NegativeStartReachesTheVersion5Extraction)
 
 enum class Input { kTyped, kPasted };
 
+// Where the input goes: over the characters start to end of the text, or,
+// with start kAtEnd, behind it.
+constexpr int kAtEnd = -1;
+
 struct LimitCase {
     const char* name;
     const char* before;
+    int start;
+    int end;
     Input input;
     const char* text;
     const char* after;
+    // Where the selection then ends, in characters: behind the kept input,
+    // or, when a typed character is refused, where it ended before.
+    int selectionEnd;
 };
 
 // Six bytes of code page 932 fit a field; a full-width character takes two.
+// A typed character that would make the text longer than that is refused
+// whatever it replaces; pasted text is cut to what fits.
 const LimitCase kLimitCases[] = {
-    {"typed_seventh_digit", "", Input::kTyped, "1234567", "123456"},
-    {"pasted_eight_digits", "", Input::kPasted, "12345678", "123456"},
-    {"pasted_full_width", "", Input::kPasted, "９８７６", "９８７"},
-    {"typed_after_three_full_width", "９８７", Input::kTyped, "1", "９８７"},
-    {"full_width_needs_two_bytes", "12345", Input::kTyped, "６7", "123457"},
-    {"pasted_into_partly_filled", "12", Input::kPasted, "３４５6", "12３４"},
-    {"program_text_kept_but_not_extended", "1234567", Input::kTyped, "8", "1234567"},
+    {"typed_seventh_digit", "", kAtEnd, 0, Input::kTyped, "1234567", "123456", 6},
+    {"pasted_eight_digits", "", kAtEnd, 0, Input::kPasted, "12345678", "123456", 6},
+    {"pasted_full_width", "", kAtEnd, 0, Input::kPasted, "９８７６", "９８７", 3},
+    {"typed_after_three_full_width", "９８７", kAtEnd, 0, Input::kTyped, "1", "９８７", 3},
+    {"full_width_needs_two_bytes", "12345", kAtEnd, 0, Input::kTyped, "６7", "123457", 6},
+    {"pasted_into_partly_filled", "12", kAtEnd, 0, Input::kPasted, "３４５6", "12３４", 4},
+    {"program_text_kept_but_not_extended", "1234567", kAtEnd, 0, Input::kTyped, "8", "1234567", 7},
+    {"typed_over_last_digit_of_program_text", "1234567", 6, 7, Input::kTyped, "8", "1234567", 7},
+    {"typed_over_first_digit_of_program_text", "1234567", 0, 1, Input::kTyped, "9", "1234567", 1},
+    {"pasted_over_last_digit_of_program_text", "1234567", 6, 7, Input::kPasted, "8", "123456", 6},
+    {"pasted_at_start", "11", 0, 0, Input::kPasted, "1111111", "111111", 4},
+    {"pasted_in_the_middle", "1234", 2, 2, Input::kPasted, "９９", "12９34", 3},
+    {"typed_over_selection_that_fits", "123456", 1, 3, Input::kTyped, "9", "19456", 2},
+    {"typed_full_width_over_one_digit", "12345", 4, 5, Input::kTyped, "６", "1234６", 5},
+    {"typed_full_width_over_one_digit_of_six", "123456", 5, 6, Input::kTyped, "６", "123456", 6},
+    {"typed_full_width_over_full_width", "１２３", 2, 3, Input::kTyped, "４", "１２４", 3},
 };
 
 TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
@@ -385,12 +420,20 @@ TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
         SCOPED_TRACE(c.name);
         for (const int field : {IDC_START, IDC_END}) {
             dialog->SetText(field, c.before);
-            if (c.input == Input::kTyped) {
-                dialog->Type(field, c.text);
+            if (c.start == kAtEnd) {
+                if (c.input == Input::kTyped) {
+                    dialog->Type(field, c.text);
+                } else {
+                    dialog->Paste(field, c.text);
+                }
+            } else if (c.input == Input::kTyped) {
+                dialog->TypeOver(field, c.start, c.end, c.text);
             } else {
-                dialog->Paste(field, c.text);
+                dialog->PasteOver(field, c.start, c.end, c.text);
             }
             EXPECT_EQ(c.after, dialog->Text(field)) << field;
+            EXPECT_EQ(c.selectionEnd, dialog->Selection(field).second) << field;
+            EXPECT_EQ(kFieldLimit, dialog->TextLimit(field)) << field;
         }
     }
 }
@@ -417,6 +460,10 @@ TEST_F(DialogE2eTest, SevenDigitCountIsShownInFullAndWarnedAboutOnReading)
     EXPECT_EQ("1", dialog->Text(IDC_START));
     EXPECT_EQ("1234567", dialog->Text(IDC_END));
     EXPECT_EQ(IDC_END, dialog->FocusedControlId());
+    // The handler's own showing of the values leaves the field alone.
+    EXPECT_EQ((std::pair<int, int>{0, 7}), dialog->Selection(IDC_END));
+    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_START));
+    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_END));
 
     // A mode click reads the fields too, warns, and goes on.
     EXPECT_EQ(Texts{kTooLong}, TextsOf(dialog->Click(IDC_MODE_JCC)));
@@ -444,6 +491,29 @@ TEST_F(DialogE2eTest, EnterRunsExtractionAndTheDialogStaysOpen)
     EXPECT_EQ(Version5Calls(7, 7), CallsignsIn("TARVEK5_EXT_DAT.TXT"));
 }
 
+// Showing values that a field already holds leaves its caret where it is.
+TEST_F(DialogE2eTest, EnterKeepsTheCaretInTheField)
+{
+    // A mode without a button: Extraction then runs nothing and shows
+    // nothing, so only the exchanges touch the fields.
+    WriteFileBytes(kSettingsFile, "flag=9\r");
+    auto dialog = Start();
+    ASSERT_TRUE(dialog->IsRunning());
+    dialog->SetText(IDC_START, "34");
+    dialog->SetText(IDC_END, "123");
+    for (const int field : {IDC_START, IDC_END}) {
+        SCOPED_TRACE(field);
+        const int middle = 1;
+        dialog->TypeOver(field, middle, middle, "");
+        EXPECT_EQ(Texts{}, TextsOf(dialog->PressKey(field, VK_RETURN)));
+        EXPECT_EQ((std::pair<int, int>{middle, middle}), dialog->Selection(field));
+        EXPECT_EQ(field, dialog->FocusedControlId());
+        EXPECT_EQ(kFieldLimit, dialog->TextLimit(field));
+    }
+    EXPECT_EQ("34", dialog->Text(IDC_START));
+    EXPECT_EQ("123", dialog->Text(IDC_END));
+}
+
 TEST_F(DialogE2eTest, ClickingTheCheckedButtonRefillsTheFields)
 {
     auto dialog = Start();
@@ -455,6 +525,8 @@ TEST_F(DialogE2eTest, ClickingTheCheckedButtonRefillsTheFields)
     EXPECT_EQ("1", dialog->Text(IDC_START));
     EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
     EXPECT_EQ(SettingsBytes(kModeVersion5), ReadFileBytes(kSettingsFile));
+    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_START));
+    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_END));
 }
 
 TEST_F(DialogE2eTest, EachModeButtonProposesItsDatabaseAndStoresItsMode)
@@ -560,6 +632,238 @@ TEST_F(DialogE2eTest, MessageCaptionIsTheExecutableName)
     EXPECT_EQ("LogTool", dialog->Startup()[0].caption);
     EXPECT_EQ(kNoLibrary, dialog->Startup()[0].text);
     EXPECT_EQ(kTitle, dialog->Title());
+}
+
+// Wine's help engine for .HLP files is reached through the window of class
+// MS_WINHELP, which receives each request as WM_COPYDATA: a window of that
+// class of the test's own takes its place and records the requests.
+class HelpEngineRecorder {
+public:
+    struct Request {
+        int command;
+        LONG data;
+        std::string file;
+    };
+
+    HelpEngineRecorder()
+    {
+        m_thread = std::thread([this] { Run(); });
+        while (!m_ready) {
+            Sleep(10);
+        }
+    }
+    ~HelpEngineRecorder()
+    {
+        PostMessageW(m_window, WM_CLOSE, 0, 0);
+        m_thread.join();
+    }
+    HelpEngineRecorder(const HelpEngineRecorder&) = delete;
+    HelpEngineRecorder& operator=(const HelpEngineRecorder&) = delete;
+
+    std::vector<Request> Requests()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_requests;
+    }
+
+private:
+    static constexpr ULONG_PTR kHelpRequest = 0xA1DE505;
+
+    // The request as it arrives: size, command, data, a reserved field, and
+    // the offsets of the file name and of further data.
+#pragma pack(push, 1)
+    struct Packet {
+        WORD size;
+        WORD command;
+        LONG data;
+        LONG reserved;
+        WORD fileOffset;
+        WORD dataOffset;
+    };
+#pragma pack(pop)
+
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self =
+            reinterpret_cast<HelpEngineRecorder*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (message == WM_COPYDATA && self != nullptr) {
+            const auto& copy = *reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (copy.dwData == kHelpRequest && copy.cbData >= sizeof(Packet)) {
+                const auto* bytes = static_cast<const char*>(copy.lpData);
+                const auto& packet = *reinterpret_cast<const Packet*>(bytes);
+                std::string file;
+                if (packet.fileOffset != 0 && packet.fileOffset < copy.cbData) {
+                    file.assign(
+                        bytes + packet.fileOffset,
+                        strnlen(bytes + packet.fileOffset, copy.cbData - packet.fileOffset));
+                }
+                const std::lock_guard lock(self->m_mutex);
+                self->m_requests.push_back({packet.command, packet.data, file});
+            }
+            return TRUE;
+        }
+        if (message == WM_CLOSE) {
+            DestroyWindow(window);
+            PostQuitMessage(0);
+            return 0;
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    void Run()
+    {
+        WNDCLASSW windowClass = {};
+        windowClass.lpfnWndProc = Proc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"MS_WINHELP";
+        RegisterClassW(&windowClass);
+        m_window = CreateWindowW(L"MS_WINHELP", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 windowClass.hInstance, nullptr);
+        SetWindowLongPtrW(m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        m_ready = true;
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            DispatchMessageW(&message);
+        }
+        UnregisterClassW(L"MS_WINHELP", windowClass.hInstance);
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_ready = false;
+    HWND m_window = nullptr;
+    std::mutex m_mutex;
+    std::vector<Request> m_requests;
+};
+
+// Makes the test's recorder the program that opens web pages and text files
+// while it lives, so that what the shell is asked to open lands in a file.
+class ViewerRecorder {
+public:
+    explicit ViewerRecorder(const std::string& recordFile)
+    {
+        const std::wstring command = L"\"" + Wide(TestExecutableFolder() + "open_recorder.exe") +
+                                     L"\" \"" + Wide(recordFile) + L"\" \"%1\"";
+        SetDefault(std::wstring(kProgId) + L"\\shell\\open\\command", command);
+        for (const wchar_t* extension : kExtensions) {
+            m_previous.push_back(Default(extension));
+            SetDefault(extension, kProgId);
+        }
+    }
+    ~ViewerRecorder()
+    {
+        for (std::size_t i = 0; i < std::size(kExtensions); ++i) {
+            SetDefault(kExtensions[i], m_previous[i]);
+        }
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
+    }
+    ViewerRecorder(const ViewerRecorder&) = delete;
+    ViewerRecorder& operator=(const ViewerRecorder&) = delete;
+
+private:
+    static constexpr const wchar_t* kProgId = L"TarvekE2e.ViewerRecorder";
+    static constexpr const wchar_t* kExtensions[] = {L".html", L".txt"};
+
+    static std::wstring Default(const wchar_t* key)
+    {
+        wchar_t value[256] = {};
+        LONG size = sizeof value;
+        RegQueryValueW(HKEY_CLASSES_ROOT, key, value, &size);
+        return value;
+    }
+
+    static void SetDefault(const std::wstring& key, const std::wstring& value)
+    {
+        RegSetValueW(HKEY_CLASSES_ROOT, key.c_str(), REG_SZ, value.c_str(),
+                     static_cast<DWORD>(value.size() * sizeof(wchar_t)));
+    }
+
+    std::vector<std::wstring> m_previous;
+};
+
+enum class HelpBy { kF1, kCommand };
+
+enum class HelpOpens { kHelpEngine, kHtmlGuide, kTextGuide, kNothing };
+
+struct HelpCase {
+    const char* name;
+    HelpBy by;
+    bool helpFile;
+    bool htmlGuide;
+    bool textGuide;
+    HelpOpens opens;
+};
+
+// The help file beside the program goes to the help engine; without it the
+// shell opens the web page of the guide, or else its text.
+const HelpCase kHelpCases[] = {
+    {"f1_html_guide", HelpBy::kF1, false, true, true, HelpOpens::kHtmlGuide},
+    {"command_html_guide", HelpBy::kCommand, false, true, true, HelpOpens::kHtmlGuide},
+    {"f1_text_guide", HelpBy::kF1, false, false, true, HelpOpens::kTextGuide},
+    {"command_text_guide", HelpBy::kCommand, false, false, true, HelpOpens::kTextGuide},
+    {"f1_help_file", HelpBy::kF1, true, true, true, HelpOpens::kHelpEngine},
+    {"command_help_file", HelpBy::kCommand, true, false, false, HelpOpens::kHelpEngine},
+    {"command_nothing_to_open", HelpBy::kCommand, false, false, false, HelpOpens::kNothing},
+};
+
+TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
+{
+    const std::string helpFile = m_folder.Path() + "/tarvek_dconv.HLP";
+    const std::string htmlGuide = m_folder.Path() + "/" + kHtmlGuideFileName;
+    const std::string textGuide = m_folder.Path() + "/" + kTextGuideFileName;
+    const std::string record = m_folder.Path() + "/opened.record";
+    HelpEngineRecorder helpEngine;
+    const ViewerRecorder viewer(record);
+    for (const HelpCase& c : kHelpCases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(helpFile);
+        fs::remove(htmlGuide);
+        fs::remove(textGuide);
+        fs::remove(record);
+        if (c.helpFile) {
+            WriteFileBytes(helpFile, "help");
+        }
+        if (c.htmlGuide) {
+            WriteFileBytes(htmlGuide, "<!DOCTYPE html>");
+        }
+        if (c.textGuide) {
+            WriteFileBytes(textGuide, "guide");
+        }
+        const std::size_t requestsBefore = helpEngine.Requests().size();
+        auto dialog = Start();
+        ASSERT_TRUE(dialog->IsRunning());
+        if (c.by == HelpBy::kF1) {
+            dialog->PressKeyAsInput(IDC_START, VK_F1);
+        } else {
+            EXPECT_EQ(Texts{}, TextsOf(dialog->Command(kIdHelp)));
+        }
+        // The help engine is asked at once; the viewer starts in a process
+        // of its own and writes its record a little later.
+        const ULONGLONG deadline = GetTickCount64() + 10000;
+        while (c.opens != HelpOpens::kNothing && helpEngine.Requests().size() == requestsBefore &&
+               ReadFileBytes(record).empty() && GetTickCount64() < deadline) {
+            Sleep(20);
+        }
+        // Anything else would have come meanwhile.
+        Sleep(500);
+        EXPECT_TRUE(dialog->IsRunning());
+
+        const std::vector<HelpEngineRecorder::Request> requests = helpEngine.Requests();
+        if (c.opens == HelpOpens::kHelpEngine) {
+            ASSERT_EQ(requestsBefore + 1, requests.size());
+            EXPECT_EQ(HELP_CONTEXT, requests.back().command);
+            EXPECT_EQ(kDialogHelpContext, requests.back().data);
+            EXPECT_TRUE(fs::equivalent(helpFile, requests.back().file)) << requests.back().file;
+        } else {
+            EXPECT_EQ(requestsBefore, requests.size());
+        }
+        const std::string opened = ReadFileBytes(record);
+        if (c.opens == HelpOpens::kHtmlGuide || c.opens == HelpOpens::kTextGuide) {
+            const std::string& guide = c.opens == HelpOpens::kHtmlGuide ? htmlGuide : textGuide;
+            EXPECT_TRUE(!opened.empty() && fs::equivalent(guide, opened)) << opened;
+        } else {
+            EXPECT_EQ("", opened);
+        }
+    }
 }
 
 enum class Ending { kEscape, kCloseBox };
