@@ -68,7 +68,7 @@ int RecordCountOrFail(int mode)
     const int count = GetRecordCount(mode, notifier);
     if (count <= 0) {
         FailTiming("no record count for mode " + std::to_string(mode) + " in " +
-             fs::current_path().string());
+                   fs::current_path().string());
     }
     return count;
 }
@@ -198,8 +198,8 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
         sync();
         double extraction = 0;
         double reads = 0;
-        if (std::sscanf(RunIn(win32Folder, win32Command).c_str(), "%lf %lf", &extraction,
-                        &reads) != 2) {
+        if (std::sscanf(RunIn(win32Folder, win32Command).c_str(), "%lf %lf", &extraction, &reads) !=
+            2) {
             FailTiming("no figures from the Win32 clock program");
         }
         win32.push_back(extraction);
@@ -226,13 +226,13 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
         "process by the Win32 clock program, so nothing of Wine's start-up counts\n"
         "(target: within %.1fx the native seconds).\n\n",
         count, repeat, kMaxRatioToFloor, kMaxWin32ToNative);
-    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "", "", "native", "",
-                "", "", "", "", "Win32", "", "", "");
+    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "", "", "native", "", "",
+                "", "", "", "Win32", "", "", "");
     std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "extraction", "lines",
                 "seconds", "library", "cp s", "floor s", "ratio", "target", "seconds", "library",
                 "Win32/", "target");
-    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "", "", "", "s", "", "",
-                "", "", "", "s", "native", "");
+    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "", "", "", "s", "", "", "",
+                "", "", "s", "native", "");
     bool met = true;
     for (const ExtractionKind& kind : kExtractionKinds) {
         const ExtractionFigures figures =
@@ -278,8 +278,7 @@ bool ReportConsoleProgram(int count, int repeat, const std::string& cli)
     bool met = true;
     for (const auto& [name, mode] : kConsoleKinds) {
         const ExtractionKind& kind = *FindExtractionKind(name);
-        const std::vector<std::string> command = {cli, "extract", mode, "1",
-                                                  std::to_string(count)};
+        const std::vector<std::string> command = {cli, "extract", mode, "1", std::to_string(count)};
         const std::string copyName = std::string("cp_of_") + kind.outputName;
         const std::vector<std::string> copyCommand = {"cp", kind.outputName, copyName};
         Run(command);
@@ -483,13 +482,9 @@ int main(int argc, char** argv)
         const int repeat = argc == 10 ? std::atoi(argv[9]) : 5;
         // "-" for the Win32 clock program: this machine cannot run it.
         const std::string win32Clock = args[5] == "-" ? "" : fs::absolute(args[5]).string();
-        const ReportInputs inputs = {args[2],
-                                     fs::absolute(args[3]).string(),
-                                     args[4],
-                                     win32Clock,
-                                     args[6],
-                                     args[7],
-                                     args[8]};
+        const ReportInputs inputs = {
+            args[2], fs::absolute(args[3]).string(), args[4], win32Clock, args[6], args[7],
+            args[8]};
         return Report(fs::canonical("/proc/self/exe").string(), inputs, std::max(repeat, 1));
     }
     std::fprintf(stderr,
