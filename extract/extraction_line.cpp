@@ -2,6 +2,7 @@
 #include "extract/extraction_line.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -11,26 +12,73 @@ namespace {
 
 char g_line[kLineBufferSize];
 
-// Whether any of the eight bytes of word is 0: subtracting 1 from each byte
-// borrows into its top bit only where the byte was 0 (or already had it set,
-// which ~word rules out).
-bool HasZeroByte(std::uint64_t word)
+// Texts are scanned a machine word at a time: eight bytes natively, four in
+// the 32-bit build, where wider integers would take two registers each.
+using Word = std::uintptr_t;
+constexpr Word kOnes = ~Word{0} / 0xFF;
+constexpr Word kHighBits = kOnes * 0x80;
+
+// The top bit of each byte of word that is 0, and possibly of bytes above the
+// lowest such one: subtracting 1 from each byte borrows into its top bit where
+// the byte was 0 (or from the byte below). The lowest bit set is exact.
+Word ZeroBytes(Word word)
 {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    return ((word - kOnes) & ~word & kHighBits) != 0;
+    return (word - kOnes) & ~word & kHighBits;
 }
 
-// Copies source up to and including its first NUL, at most count bytes, one
-// byte at a time, so that nothing past the NUL is read.
-void CopyUpToNul(char* target, const char* source, std::size_t count)
+Word LoadWord(const char* bytes)
 {
-    for (std::size_t i = 0; i < count; ++i) {
-        target[i] = source[i];
-        if (source[i] == '\0') {
-            break;
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// The number of bytes from source up to and including its first NUL, at most
+// room; reads no byte at or past room.
+std::size_t TextBytes(const char* source, std::size_t room)
+{
+    std::size_t i = 0;
+    for (; i + sizeof(Word) <= room; i += sizeof(Word)) {
+        // Little-endian: the lowest zero byte holds the lowest bit set.
+        const Word zeros = ZeroBytes(LoadWord(source + i));
+        if (zeros != 0) {
+            return i + static_cast<std::size_t>(std::countr_zero(zeros)) / 8 + 1;
         }
     }
+    for (; i < room; ++i) {
+        if (source[i] == '\0') {
+            return i + 1;
+        }
+    }
+    return room;
+}
+
+// Copies count bytes with fixed-size moves, the last one overlapping those
+// before it, so that no byte past count is written and no length-driven byte
+// loop runs.
+void CopyBytes(char* target, const char* source, std::size_t count)
+{
+    if (count >= sizeof(Word)) {
+        for (std::size_t i = 0; i + sizeof(Word) < count; i += sizeof(Word)) {
+            std::memcpy(target + i, source + i, sizeof(Word));
+        }
+        std::memcpy(target + count - sizeof(Word), source + count - sizeof(Word), sizeof(Word));
+    } else if (count >= 4) {
+        std::memcpy(target, source, 4);
+        std::memcpy(target + count - 4, source + count - 4, 4);
+    } else if (count >= 2) {
+        std::memcpy(target, source, 2);
+        std::memcpy(target + count - 2, source + count - 2, 2);
+    } else if (count == 1) {
+        target[0] = source[0];
+    }
+}
+
+// A NUL reaching the line is a space there: stored so as it is placed, the
+// line needs no pass of its own at the end.
+char LineByte(char byte)
+{
+    return byte == '\0' ? ' ' : byte;
 }
 
 }  // namespace
@@ -42,48 +90,45 @@ char* LineBuffer()
 
 void ClearLine()
 {
-    std::memset(g_line, 0, sizeof g_line);
+    std::memset(g_line, ' ', sizeof g_line);
 }
 
 void PlaceText(int column, const char* source, std::size_t available)
 {
     const std::size_t room =
         std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
-    char* target = g_line + column;
-    // Eight bytes at a time while they fit and hold no NUL, then byte by byte:
-    // texts are short, and a search followed by a copy would cost two library
-    // calls per text.
-    std::size_t i = 0;
-    for (; i + sizeof(std::uint64_t) <= room; i += sizeof(std::uint64_t)) {
-        std::uint64_t word;
-        std::memcpy(&word, source + i, sizeof word);
-        if (HasZeroByte(word)) {
-            break;
-        }
-        std::memcpy(target + i, &word, sizeof word);
+    // The extent first, then the copy: both a word at a time, with no byte
+    // loop but for the last few bytes of a text that fills its room.
+    const std::size_t count = TextBytes(source, room);
+    if (count == 0) {
+        return;
     }
-    CopyUpToNul(target + i, source + i, room - i);
+    char* target = g_line + column;
+    CopyBytes(target, source, count);
+    target[count - 1] = LineByte(source[count - 1]);
 }
 
 void PlaceTerminatedText(int column, const char* text)
 {
-    CopyUpToNul(g_line + column, text, static_cast<std::size_t>(kLineBufferSize - column));
+    char* target = g_line + column;
+    const int room = kLineBufferSize - column;
+    for (int i = 0; i < room; ++i) {
+        target[i] = LineByte(text[i]);
+        if (text[i] == '\0') {
+            break;
+        }
+    }
 }
 
 void StoreStampBytes(const std::uint8_t* source, const int (&offsets)[kStampColumns])
 {
     for (int i = 0; i < kStampColumns; ++i) {
-        g_line[F047 + i] = static_cast<char>(source[offsets[i]]);
+        g_line[F047 + i] = LineByte(static_cast<char>(source[offsets[i]]));
     }
 }
 
 void FinishLine()
 {
-    // Every byte is stored back, changed or not: a loop without a conditional
-    // store is vectorised, std::replace's byte-by-byte branches are not.
-    for (char& byte : g_line) {
-        byte = byte == '\0' ? ' ' : byte;
-    }
     g_line[kLineColumns] = '\r';
     g_line[kLineColumns + 1] = '\n';
     g_line[kLineColumns + 2] = '\0';

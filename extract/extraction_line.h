@@ -37,14 +37,17 @@ inline constexpr int kF064Width = F092 - F064;
 // The line buffer itself, for the steps that edit a finished line.
 char* LineBuffer();
 
-// Sets all 203 bytes to NUL.
+// Every byte that a placement or the stamp would bring to the line as NUL is
+// stored as a space instead, so that the line is final as it is built.
+
+// Sets all 203 bytes to spaces.
 void ClearLine();
 
-// Copies the text at source, up to and including its first NUL, to the line
-// from column on. Nothing is written past position 202: a longer text runs on
-// into the following columns until the next placement overwrites them.
-// source must have available readable bytes: bytes past the NUL may be read,
-// though never more than available.
+// Copies the text at source, up to and including its first NUL (stored as a
+// space), to the line from column on. Nothing is written past position 202:
+// a longer text runs on into the following columns until the next placement
+// overwrites them. source must have available readable bytes: bytes past the
+// NUL may be read, though never more than available.
 void PlaceText(int column, const char* source, std::size_t available);
 
 // The same for a text of unknown extent, such as one that the log library
@@ -52,12 +55,11 @@ void PlaceText(int column, const char* source, std::size_t available);
 void PlaceTerminatedText(int column, const char* text);
 
 // Stores the byte source[offsets[i]] into column F047 + i for each of the
-// eleven stamp columns, whatever its value. One call per line, not one per
-// byte: the stamp is stored on every record.
+// eleven stamp columns, whatever its value (NUL as a space). One call per
+// line, not one per byte: the stamp is stored on every record.
 void StoreStampBytes(const std::uint8_t* source, const int (&offsets)[kStampColumns]);
 
-// Turns every NUL of positions 0 to 202 into a space and ends the line with
-// CR, LF and NUL.
+// Ends the line with CR, LF and NUL.
 void FinishLine();
 
 // Writes the 202 bytes of the finished line; false when the write failed.

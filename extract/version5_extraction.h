@@ -14,6 +14,11 @@ class Notifier;
 // place, as the record's texts are split at their slashes.
 void BuildVersion5Line(std::uint8_t* record);
 
+// Builds only what the filters of modes 3 to 5 read, code F010 to F015 and
+// stamp F047 to F057, as BuildVersion5Line would leave them, with the same
+// slash rule; no other column is built.
+void BuildVersion5FilterColumns(std::uint8_t* record);
+
 // The mode's step on a finished line: runs its filter, marks column 46 and
 // blanks F064 as the mode requires. True when the line is to be written.
 bool ApplyModeStep(int mode);

@@ -124,8 +124,14 @@ TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
         for (int offset : kAddressOffsets) {
             record.Address(offset, nullptr);
         }
+        // The filtered modes build the filters' columns first, then the line.
+        BuildVersion5FilterColumns(record.Bytes());
+        const std::string filterColumns = FinishedLine();
         BuildVersion5Line(record.Bytes());
         EXPECT_EQ(c.expected, FinishedLine());
+        EXPECT_EQ(c.expected.substr(F010, F016 - F010), filterColumns.substr(F010, F016 - F010));
+        EXPECT_EQ(c.expected.substr(F047, kStampColumns),
+                  filterColumns.substr(F047, kStampColumns));
     }
 }
 
