@@ -94,12 +94,13 @@ bool TypedCharacterFits(HWND edit, wchar_t character, int maxBytes)
 
 // Cuts the part of after that was inserted into before, at the selection
 // that before had, down to what fits the limit, and puts the caret behind
-// the kept part. A change that inserts nothing (a deletion) and a text that
-// fits stay as they are.
+// the kept part. A key that changes nothing (an arrow, a copy), a change
+// that inserts nothing (a deletion) and a text that fits stay as they are:
+// a longer text that the program put there is never cut by them.
 void KeepWithinLimit(HWND edit, const std::wstring& before, Selection selection,
                      const std::wstring& after, int maxBytes)
 {
-    if (Cp932ByteCount(after) <= maxBytes) {
+    if (after == before || Cp932ByteCount(after) <= maxBytes) {
         return;
     }
     // The insertion starts no later than the selection did, and the text

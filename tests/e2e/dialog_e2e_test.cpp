@@ -371,7 +371,8 @@ TEST_F(DialogE2eTest, NegativeStartReachesTheVersion5Extraction)
     EXPECT_EQ("", ReadFileBytes("TARVEK5_EXT_DAT.TXT"));
 }
 
-enum class Input { kTyped, kPasted };
+// kRightArrow: the arrow key pressed over the selection, which changes no text.
+enum class Input { kTyped, kPasted, kRightArrow };
 
 // Where the input goes: over the characters start to end of the text, or,
 // with start kAtEnd, behind it.
@@ -404,6 +405,9 @@ const LimitCase kLimitCases[] = {
     {"typed_over_last_digit_of_program_text", "1234567", 6, 7, Input::kTyped, "8", "1234567", 7},
     {"typed_over_first_digit_of_program_text", "1234567", 0, 1, Input::kTyped, "9", "1234567", 1},
     {"pasted_over_last_digit_of_program_text", "1234567", 6, 7, Input::kPasted, "8", "123456", 6},
+    // Keys that change nothing leave the program's text whole.
+    {"arrow_over_selected_program_text", "1234567", 0, 7, Input::kRightArrow, "", "1234567", 7},
+    {"copy_of_selected_program_text", "1234567", 0, 7, Input::kTyped, "\x03", "1234567", 7},
     {"pasted_at_start", "11", 0, 0, Input::kPasted, "1111111", "111111", 4},
     {"pasted_in_the_middle", "1234", 2, 2, Input::kPasted, "９９", "12９34", 3},
     {"typed_over_selection_that_fits", "123456", 1, 3, Input::kTyped, "9", "19456", 2},
@@ -426,6 +430,9 @@ TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
                 } else {
                     dialog->Paste(field, c.text);
                 }
+            } else if (c.input == Input::kRightArrow) {
+                dialog->TypeOver(field, c.start, c.end, "");
+                dialog->PressKey(field, VK_RIGHT);
             } else if (c.input == Input::kTyped) {
                 dialog->TypeOver(field, c.start, c.end, c.text);
             } else {
