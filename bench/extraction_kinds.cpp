@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
-#include "extract/extraction_texts.h"
+#include "extract/operation_outcome.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"
@@ -32,12 +31,10 @@ void FailTiming(std::string_view what)
 void Extract(const ExtractionKind& kind, int count)
 {
     RecordingNotifier notifier;
-    if (kind.mode == 1) {
-        ExtractVersion4(1, count, notifier);
-    } else {
-        ExtractVersion5(1, count, kind.mode, notifier);
-    }
-    if (notifier.Messages() != std::vector<std::string>{kMsgFinished}) {
+    const OperationOutcome outcome = kind.mode == kModeVersion4
+                                         ? ExtractVersion4(1, count, notifier)
+                                         : ExtractVersion5(1, count, kind.mode, notifier);
+    if (outcome.status != OutcomeStatus::kFinished) {
         FailTiming(std::string(kind.label) + ": " +
                    (notifier.Messages().empty() ? "no message" : notifier.Messages().front()));
     }
@@ -50,10 +47,10 @@ void ReadThroughLibrary(const ExtractionKind& kind, int count)
         FailTiming("cannot load the library");
     }
     bool read = true;
-    if (kind.mode == 1) {
+    if (kind.mode == kModeVersion4) {
         Version4Context context;
         if (CallDbsDbrOpen(context, kVersion4DatabaseName) != 0) {
-            FailTiming("cannot open TARVEK.DBS");
+            FailTiming(std::string("cannot open ") + kVersion4DatabaseName);
         }
         for (int n = 1; n <= count && read; ++n) {
             read = CallDbsDbrRead(context, n) == 0;
@@ -62,7 +59,7 @@ void ReadThroughLibrary(const ExtractionKind& kind, int count)
     } else {
         Version5Context context;
         if (CallTarvekOpen(context, kVersion5DatabaseName) != 0) {
-            FailTiming("cannot open TARVEK.VDB");
+            FailTiming(std::string("cannot open ") + kVersion5DatabaseName);
         }
         for (int n = 1; n <= count && read; ++n) {
             read = CallVkdReadv(context, n, record) == 0;

@@ -5,26 +5,29 @@
 
 #include <string_view>
 
+#include "extract/extraction_texts.h"
+#include "loglib/mode_numbers.h"
+
 struct ExtractionKind {
     const char* name;   // on the command line
     const char* label;  // in the report
-    int mode;           // 1 version 4, 2 to 5 version 5
+    int mode;
     const char* outputName;
 };
 
 inline constexpr ExtractionKind kExtractionKinds[] = {
-    {"v4", "version 4", 1, "TARVEK4_EXT_DAT.TXT"},
-    {"v5m2", "version 5 mode 2", 2, "TARVEK5_EXT_DAT.TXT"},
-    {"v5m3", "version 5 mode 3 (JCC)", 3, "TARVEK5_JCC_DAT.TXT"},
-    {"v5m4", "version 5 mode 4 (JCG)", 4, "TARVEK5_JCG_DAT.TXT"},
-    {"v5m5", "version 5 mode 5 (town)", 5, "TARVEK5_TOWN_DAT.TXT"},
+    {"v4", "version 4", kModeVersion4, kVersion4OutputName},
+    {"v5m2", "version 5 mode 2", kModeVersion5, kVersion5OutputName},
+    {"v5m3", "version 5 mode 3 (JCC)", kModeJcc, kJccOutputName},
+    {"v5m4", "version 5 mode 4 (JCG)", kModeJcg, kJcgOutputName},
+    {"v5m5", "version 5 mode 5 (town)", kModeTown, kTownOutputName},
 };
 
 // The kind of that name, or nullptr.
 const ExtractionKind* FindExtractionKind(std::string_view name);
 
 // Runs records 1 to count of the kind in the working directory; any other
-// outcome than the one finished message ends the program with status 2.
+// outcome than finished ends the program with status 2.
 void Extract(const ExtractionKind& kind, int count);
 
 // The library's share of an extraction: records 1 to count read through the

@@ -115,8 +115,8 @@ void LayOut(const fs::path& folder, const fs::path& standin, const fs::path& dat
 {
     fs::remove_all(folder);
     fs::create_directories(folder);
-    fs::copy_file(standin, folder / "TARVEK50.DLL");
-    for (const char* name : {"TARVEK.DBS", "TARVEK.VDB"}) {
+    fs::copy_file(standin, folder / kLogLibraryFileName);
+    for (const char* name : {kVersion4DatabaseName, kVersion5DatabaseName}) {
         fs::create_symlink(fs::absolute(databases / name), folder / name);
     }
 }
@@ -312,7 +312,7 @@ bool ReportRecordCount(int count)
         "ms)\n\n",
         count, kRecordCountCalls, kMaxRecordCountMs);
     bool met = true;
-    for (int mode : {1, 2}) {
+    for (int mode : {kModeVersion4, kModeVersion5}) {
         std::vector<double> milliseconds;
         for (int call = 0; call < kRecordCountCalls; ++call) {
             const Clock::time_point start = Clock::now();
@@ -322,7 +322,7 @@ bool ReportRecordCount(int count)
         const double median = Median(milliseconds);
         met = met && median < kMaxRecordCountMs;
         std::printf("mode %d (%s): median %.3f ms, fastest %.3f ms, slowest %.3f ms  %s\n", mode,
-                    mode == 1 ? "TARVEK.DBS" : "TARVEK.VDB", median,
+                    mode == kModeVersion4 ? kVersion4DatabaseName : kVersion5DatabaseName, median,
                     *std::min_element(milliseconds.begin(), milliseconds.end()),
                     *std::max_element(milliseconds.begin(), milliseconds.end()),
                     Verdict(median < kMaxRecordCountMs));
