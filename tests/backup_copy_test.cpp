@@ -122,7 +122,7 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
 {
     ScratchFolder scratch;
     RecordingNotifier notifier;
-    CopyBackupRange(1, 5, notifier);
+    EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kBackupInputNotFound);
     EXPECT_EQ(notifier.Messages(), std::vector<std::string>{"BAK0001.TXTファイルが見つかりません"});
     EXPECT_FALSE(FileExists(kOutput));
 
@@ -143,7 +143,7 @@ TEST(BackupCopyOutput, CannotCreate)
     fs::create_directory(kOutput);
 
     RecordingNotifier notifier;
-    CopyBackupRange(1, 5, notifier);
+    EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kOutputCannotCreate);
 
     EXPECT_EQ(notifier.Messages(),
               std::vector<std::string>{"TARVEK_CONV_DATA.TXTファイルが作成できません"});

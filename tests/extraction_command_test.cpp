@@ -118,8 +118,10 @@ TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
         expected.insert(row.file);
 
         RecordingNotifier notifier;
-        RunModeExtraction(row.mode, 2, 3, notifier);
+        const OperationOutcome outcome = RunModeExtraction(row.mode, 2, 3, notifier);
         EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+        EXPECT_EQ(OutcomeStatus::kFinished, outcome.status);
+        EXPECT_EQ(row.file, outcome.outputName);
         EXPECT_EQ(expected, FolderContents());
         if (row.mode == kModeBackupCopy) {
             EXPECT_EQ("BAK2\r\nBAK3\r\n", ReadFileBytes(row.file));
@@ -138,7 +140,8 @@ TEST(ExtractionCommandTest, ModesWithoutButtonRunNothing)
     const std::set<std::string> before = FolderContents();
     for (const int mode : {6, 7, 10, 15, -1}) {
         RecordingNotifier notifier;
-        RunModeExtraction(mode, 1, 3, notifier);
+        EXPECT_EQ(OutcomeStatus::kNothingRun, RunModeExtraction(mode, 1, 3, notifier).status)
+            << mode;
         EXPECT_EQ(Messages{}, notifier.Messages()) << mode;
     }
     EXPECT_EQ(before, FolderContents());

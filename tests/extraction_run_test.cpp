@@ -3,6 +3,7 @@
 // library is released on every path.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -83,9 +84,15 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
         SCOPED_TRACE(std::to_string(c.start) + ".." + std::to_string(c.end));
         SetStandinControl("TARVEK_STANDIN_FAIL_READ", c.failRead);
         RecordingNotifier notifier;
-        ExtractVersion4(c.start, c.end, notifier);
+        const OperationOutcome outcome = ExtractVersion4(c.start, c.end, notifier);
         EXPECT_EQ(c.messages, notifier.Messages());
         EXPECT_EQ(c.calls, Callsigns(OutputLines("TARVEK4_EXT_DAT.TXT")));
+        // Every record read is written; a failed read shows before finished.
+        EXPECT_EQ(c.messages.size() == 1 ? OutcomeStatus::kFinished
+                                         : OutcomeStatus::kFinishedAfterFailedRead,
+                  outcome.status);
+        EXPECT_EQ(static_cast<std::int64_t>(c.calls.size()), outcome.linesWritten);
+        EXPECT_EQ(static_cast<std::int64_t>(c.calls.size()), outcome.itemsRead);
         EXPECT_FALSE(IsLogLibraryLoaded());
     }
 }
@@ -110,7 +117,7 @@ TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     WriteFileBytes("TARVEK4_EXT_DAT.TXT", "earlier output\r\n");
-    ExtractVersion4(1, 5, m_notifier);
+    EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion4(1, 5, m_notifier).status);
     EXPECT_EQ(Messages{"TARVEK.DBSがオープンできません"}, m_notifier.Messages());
     EXPECT_EQ("earlier output\r\n", ReadFileBytes("TARVEK4_EXT_DAT.TXT"));
     EXPECT_EQ("load\nDbsDbrOpen TARVEK.DBS\nunload\n", StandinTrace());
@@ -119,8 +126,8 @@ TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
 TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
 {
     WriteVersion4Log(kCallsigns);
-    ExtractVersion4(1, 5, m_notifier);
-    ExtractVersion5(1, 5, 3, m_notifier);
+    EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion4(1, 5, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion5(1, 5, 3, m_notifier).status);
     EXPECT_EQ((Messages{kNoLibrary, kNoLibrary}), m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
@@ -234,7 +241,10 @@ TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
-    ExtractVersion5(1, 5, 2, m_notifier);
+    const OperationOutcome outcome = ExtractVersion5(1, 5, 2, m_notifier);
+    EXPECT_EQ(OutcomeStatus::kFinishedAfterFailedRead, outcome.status);
+    EXPECT_EQ(1, outcome.linesWritten);
+    EXPECT_EQ(1, outcome.itemsRead);
     EXPECT_EQ((Messages{kUnreadable, kFinished}), m_notifier.Messages());
     EXPECT_EQ(CallsignsOf(1, 1), Callsigns(OutputLines("TARVEK5_EXT_DAT.TXT")));
     EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nVKD_readv 1\nVKD_readv 2\nTarvekClose 0\nunload\n",
@@ -247,7 +257,7 @@ TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
-    ExtractVersion5(1, 5, 3, m_notifier);
+    EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion5(1, 5, 3, m_notifier).status);
     EXPECT_EQ(Messages{"TARVEK50.VDBがオープンできません"}, m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
     EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nunload\n", StandinTrace());
@@ -278,8 +288,8 @@ TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
     StartStandinTrace();
     std::filesystem::create_directory("TARVEK4_EXT_DAT.TXT");
     std::filesystem::create_directory("TARVEK5_JCG_DAT.TXT");
-    ExtractVersion4(1, 5, m_notifier);
-    ExtractVersion5(1, 5, 4, m_notifier);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion4(1, 5, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion5(1, 5, 4, m_notifier).status);
     EXPECT_EQ((Messages{"TARVEK4_EXT_DAT.TXTファイルが作成できません",
                         "TARVEK5_JCG_DAT.TXTファイルが作成できません"}),
               m_notifier.Messages());
@@ -346,9 +356,9 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
     WriteVersion4Log(kCallsigns);
     ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(5)));
     RecordingNotifier notifier;
-    ExtractVersion4(1, 5, notifier);
-    ExtractVersion5(1, 5, 2, notifier);
-    ExtractVersion5(1, 5, 3, notifier);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, notifier).status);
     EXPECT_EQ((Messages{"TARVEK4_EXT_DAT.TXTファイルに書き込めません",
                         "TARVEK5_EXT_DAT.TXTファイルに書き込めません",
                         "TARVEK5_JCC_DAT.TXTファイルに書き込めません"}),
