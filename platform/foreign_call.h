@@ -3,15 +3,20 @@
 // library's calling convention is not documented: it may pop its own
 // arguments (__stdcall) or leave that to the caller (__cdecl), so the call
 // goes through a thunk that restores the stack pointer itself and works
-// either way. Elsewhere there is one convention, and the call is an ordinary
-// call through a pointer of the entry point's own type.
+// either way. Elsewhere, 64-bit Windows included, there is one convention,
+// and the call is an ordinary call through a pointer of the entry point's own
+// type.
 #pragma once
 
 #include <cstdint>
 
 #include "platform/module_loader.h"
 
-#if defined(_WIN32)
+#if defined(_WIN32) && !defined(_WIN64)
+#define TARVEK_FOREIGN_CALL_THUNK
+#endif
+
+#ifdef TARVEK_FOREIGN_CALL_THUNK
 using ForeignArg = std::uintptr_t;
 
 // Calls proc with count arguments (1 to 4) taken from args, first argument first.
@@ -46,7 +51,7 @@ public:
         if (m_proc == nullptr) {
             return -1;
         }
-#if defined(_WIN32)
+#ifdef TARVEK_FOREIGN_CALL_THUNK
         const ForeignArg list[] = {ToForeignArg(arguments)...};
         return CallForeign(m_proc, list, static_cast<int>(sizeof...(Parameters)));
 #else

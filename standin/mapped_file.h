@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// The end of what a 4-byte address reaches.
+inline constexpr std::uint64_t kFourGiB = std::uint64_t{1} << 32;
+
 struct MappedFile {
     const std::uint8_t* bytes = nullptr;
     std::size_t size = 0;

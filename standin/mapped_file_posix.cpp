@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint64_t kFourGiB = std::uint64_t{1} << 32;
-
 int LowMappingFlag()
 {
 #ifdef MAP_32BIT

@@ -1,10 +1,15 @@
 // Win32 file mapping. Every address of a 32-bit process fits a 4-byte field,
-// so the request for a low mapping needs nothing more.
+// so there the request for a low mapping needs nothing more; a 64-bit process
+// places the view below 4 GiB itself.
 #include <windows.h>
 
 #include "standin/mapped_file.h"
 
-bool MapFile(const char* path, bool /*belowFourGiB*/, MappedFile& mapped)
+#ifdef _WIN64
+#include "standin/low_address_win32.h"
+#endif
+
+bool MapFile(const char* path, [[maybe_unused]] bool belowFourGiB, MappedFile& mapped)
 {
     // Other processes may read, write or delete the file meanwhile, as with
     // the rest of the program's files.
@@ -24,7 +29,17 @@ bool MapFile(const char* path, bool /*belowFourGiB*/, MappedFile& mapped)
         return false;
     }
     // The view keeps the mapping object, and with it the file, alive.
+#ifdef _WIN64
+    const void* view =
+        belowFourGiB
+            ? PlaceBelowFourGiB(static_cast<std::size_t>(size.QuadPart),
+                                [mapping](void* at) {
+                                    return MapViewOfFileEx(mapping, FILE_MAP_READ, 0, 0, 0, at);
+                                })
+            : MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+#else
     const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+#endif
     CloseHandle(mapping);
     if (view == nullptr) {
         return false;

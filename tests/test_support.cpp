@@ -18,6 +18,9 @@
 #include <iterator>
 
 #include "standin/database_writer.h"
+#ifdef _WIN64
+#include "standin/low_address_win32.h"
+#endif
 
 namespace fs = std::filesystem;
 
@@ -136,7 +139,16 @@ std::uint8_t* LowAddressBytes(std::size_t size)
     static std::uint8_t* arena = nullptr;
     static std::size_t used = 0;
     if (arena == nullptr) {
-#ifdef _WIN32
+#if defined(_WIN64)
+        // Zeroed, as every fresh reservation is.
+        arena = static_cast<std::uint8_t*>(PlaceBelowFourGiB(kArenaSize, [](void* at) {
+            return VirtualAlloc(at, kArenaSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+        }));
+        if (arena == nullptr) {
+            ADD_FAILURE() << "no memory below 4 GiB";
+            return nullptr;
+        }
+#elif defined(_WIN32)
         arena = new std::uint8_t[kArenaSize]();
 #else
         void* mapped = mmap(nullptr, kArenaSize, PROT_READ | PROT_WRITE,

@@ -28,7 +28,7 @@ private:
 std::string TestExecutableFolder();
 
 // Copies a stand-in build of TARVEK50.DLL into the working directory.
-// Variants: "default", "cdecl" (Windows only), "without_<EntryPoint>".
+// Variants: "default", "cdecl" (32-bit Windows only), "without_<EntryPoint>".
 void InstallStandin(std::string_view variant = "default");
 
 // Sets or clears one of the stand-in's TARVEK_STANDIN_* controls.

@@ -1,9 +1,30 @@
-# Sourced by the tools: a quiet 32-bit Wine prefix of this checkout's own
-# under build/win32, its services detached from the caller's pipes, and an
-# Xvfb display when none is there. Everything started here stops on exit.
+# Sourced by the tools: a quiet Wine prefix of this checkout's own under the
+# build folder it serves, its services detached from the caller's pipes, and
+# an Xvfb display when none is there. Everything started here stops on exit.
+# tarvek_wine_build, set before sourcing, names that build: win32 (the
+# default, a 32-bit prefix) or win64 (a 64-bit prefix, for the win64 build).
+# $tarvek_wine is the loader to run the build's programs with.
 
-export WINEPREFIX="${WINEPREFIX:-$PWD/build/win32/wineprefix}"
-export WINEARCH=win32
+tarvek_wine_build="${tarvek_wine_build:-win32}"
+case "$tarvek_wine_build" in
+    win32)
+        export WINEARCH=win32
+        tarvek_wine=wine
+        ;;
+    win64)
+        export WINEARCH=win64
+        # The 64-bit loader itself, for this process and the ones it starts:
+        # Debian's wine launcher picks the 32-bit loader whenever wine32 is
+        # installed, even on a host whose kernel cannot run it.
+        tarvek_wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+        export WINELOADER="$tarvek_wine"
+        ;;
+    *)
+        echo "tools/wine_env.sh: tarvek_wine_build is win32 or win64, not $tarvek_wine_build" >&2
+        return 2
+        ;;
+esac
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/$tarvek_wine_build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LANG=ja_JP.UTF-8
@@ -40,14 +61,15 @@ tarvek_start_display() {
 # message boxes ask for. The desktop of the session that made the keys
 # predates them, so the session ends here and starts anew.
 tarvek_configure_prefix() {
-    wineboot >/dev/null 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+    "$tarvek_wine" wineboot >/dev/null 2>&1 </dev/null
+    "$tarvek_wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f \
+        >/dev/null 2>&1 </dev/null
+    "$tarvek_wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
         >/dev/null 2>&1 </dev/null
     local face
     for face in "MS UI Gothic=IPAPGothic" "ＭＳ ゴシック=IPAGothic" "ＭＳ Ｐゴシック=IPAPGothic"; do
-        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" /d "${face#*=}" /f \
-            >/dev/null 2>&1 </dev/null
+        "$tarvek_wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
+            /v "${face%%=*}" /d "${face#*=}" /f >/dev/null 2>&1 </dev/null
     done
     cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     wineserver -k
@@ -67,5 +89,5 @@ tarvek_start_wine() {
         tarvek_configure_prefix
     fi
     wineserver -p
-    wineboot >/dev/null 2>&1 </dev/null
+    "$tarvek_wine" wineboot >/dev/null 2>&1 </dev/null
 }

@@ -1,21 +1,23 @@
 #!/usr/bin/env bash
 # Runs the same Extractions three ways and compares them: the native console
-# program, the Win32 console program under Wine, and the Win32 dialog under
-# Wine, driven through its real controls. Every mode, 0 to 5, on the demo log
+# program, the Windows console program under Wine, and the Windows dialog
+# under Wine, driven through its real controls. Every mode, 0 to 5, on the demo log
 # and on a synthetic log, and on one BAK0001.TXT: every output file is
 # compared byte for byte, and so are the messages, the exit statuses of the
 # two console programs, their record counts, and what they print for help
 # and for wrong arguments.
 #
-# Usage: compare_builds.sh NATIVE_BUILD WIN32_BUILD WORK_FOLDER EMULATOR
+# Usage: compare_builds.sh NATIVE_BUILD WINDOWS_BUILD WORK_FOLDER EMULATOR
+# WINDOWS_BUILD is the win32 build folder, or the win64 one on a host whose
+# Wine runs only 64-bit programs.
 set -euo pipefail
 
 if [ $# -ne 4 ]; then
-    echo "usage: compare_builds.sh NATIVE_BUILD WIN32_BUILD WORK_FOLDER EMULATOR" >&2
+    echo "usage: compare_builds.sh NATIVE_BUILD WINDOWS_BUILD WORK_FOLDER EMULATOR" >&2
     exit 2
 fi
 native=$(realpath -m "$1")
-win32=$(realpath -m "$2")
+windows=$(realpath -m "$2")
 work=$(realpath -m "$3")
 emulator=$4
 repository=$(cd "$(dirname "$0")/../.." && pwd)
@@ -30,13 +32,14 @@ require() {
 }
 
 build_native="build the native preset there first (tools/test does)"
+build_windows="build the win32 or the win64 preset there"
 require "$native/tarvek_dconv_cli" "$build_native"
 require "$native/standin/default/TARVEK50.DLL" "$build_native"
 require "$native/standin/tarvek_dbtool" "$build_native"
-require "$win32/tarvek_dconv_cli.exe" "build the win32 preset"
-require "$win32/tarvek_dconv.exe" "build the win32 preset"
-require "$win32/tests/dialog_extraction.exe" "build the win32 preset"
-require "$win32/standin/default/TARVEK50.DLL" "build the win32 preset"
+require "$windows/tarvek_dconv_cli.exe" "$build_windows"
+require "$windows/tarvek_dconv.exe" "$build_windows"
+require "$windows/tests/dialog_extraction.exe" "$build_windows"
+require "$windows/standin/default/TARVEK50.DLL" "$build_windows"
 [ -n "${DISPLAY:-}" ] || fail "no display for the dialog: start Wine with tools/wine_env.sh's tarvek_start_wine (tools/test does)"
 
 # A backup file with what the line counting has to get right: code page 932
@@ -106,15 +109,15 @@ compare_extraction() {
     local at="$work/$name"
     cases=$((cases + 1))
     prepare "$at/native" "$sources" "$native"
-    prepare "$at/wincli" "$sources" "$win32"
-    prepare "$at/dialog" "$sources" "$win32"
+    prepare "$at/wincli" "$sources" "$windows"
+    prepare "$at/dialog" "$sources" "$windows"
     # The dialog takes its mode from the settings file; its mode button writes
     # the same, and mode 0 has no button.
     printf 'flag=%d\r' "$mode" >"$at/dialog/tarvek_dconv.ini"
     run "$at/native" "$native/tarvek_dconv_cli" extract "$mode" "$start" "$end"
-    run "$at/wincli" "$emulator" "$win32/tarvek_dconv_cli.exe" extract "$mode" "$start" "$end"
+    run "$at/wincli" "$emulator" "$windows/tarvek_dconv_cli.exe" extract "$mode" "$start" "$end"
     # The dialog's messages are the lines of its runner's output.
-    run "$at/dialog" "$emulator" "$win32/tests/dialog_extraction.exe" "$win32/tarvek_dconv.exe" \
+    run "$at/dialog" "$emulator" "$windows/tests/dialog_extraction.exe" "$windows/tarvek_dconv.exe" \
         "$mode" "$start" "$end"
     if [ "$(cat "$at/dialog.status")" -ne 0 ]; then
         echo "FAILED $name: the dialog run did not complete: $(cat "$at/dialog.err")" >&2
@@ -151,9 +154,9 @@ compare_command() {
     local at="$work/$name"
     cases=$((cases + 1))
     prepare "$at/native" "$sources" "$native"
-    prepare "$at/wincli" "$sources" "$win32"
+    prepare "$at/wincli" "$sources" "$windows"
     run "$at/native" "$native/tarvek_dconv_cli" "$@"
-    run "$at/wincli" "$emulator" "$win32/tarvek_dconv_cli.exe" "$@"
+    run "$at/wincli" "$emulator" "$windows/tarvek_dconv_cli.exe" "$@"
     for part in out err status; do
         check same_text "$name $part" "$at/native.$part" "$at/wincli.$part"
     done

@@ -54,6 +54,15 @@ const ExpectedControl kControls[] = {
      false},
 };
 
+int Occurrences(const std::string& text, const std::string& part)
+{
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 // Reads an extended dialog template field by field.
 class TemplateReader {
 public:
@@ -233,6 +242,15 @@ TEST_F(DialogResourceTest, ManifestAsksForCommonControls6AndDpiAwareness)
     EXPECT_NE(std::string::npos, manifest.find("name=\"Microsoft.Windows.Common-Controls\""));
     EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, manifest.find("<dpiAware"));
+    // The program and the common controls it asks for are of the processor it
+    // is built for, as this test is.
+#ifdef _WIN64
+    const std::string processor = "processorArchitecture=\"amd64\"";
+#else
+    const std::string processor = "processorArchitecture=\"x86\"";
+#endif
+    EXPECT_EQ(2, Occurrences(manifest, "processorArchitecture="));
+    EXPECT_EQ(2, Occurrences(manifest, processor));
 }
 
 TEST_F(DialogResourceTest, VersionNamesTheProgram)
