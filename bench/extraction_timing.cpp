@@ -255,9 +255,9 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
     }
     if (win32Clock.empty()) {
         std::printf(
-            "\nWin32: NOT MEASURED. This machine cannot run 32-bit programs (wine --version\n"
-            "fails), so the Win32 build cannot run under Wine here; its target counts as\n"
-            "missed.\n");
+            "\nWin32: NOT MEASURED. This machine runs no 32-bit programs (IA-32 emulation is\n"
+            "off in its kernel), so the Win32 build cannot run under Wine here; its target\n"
+            "counts as missed.\n");
     }
     std::printf(
         "\nratio: seconds / floor s. Win32/native: Win32 seconds / native seconds;\n"
