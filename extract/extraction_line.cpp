@@ -110,13 +110,17 @@ void PlaceText(int column, const char* source, std::size_t available)
 
 void PlaceTerminatedText(int column, const char* text)
 {
+    const auto room = static_cast<std::size_t>(kLineBufferSize - column);
+    // The extent byte by byte, so that nothing past the NUL is read, and with
+    // no store in the loop; then the copy as for any text, the NUL a space.
+    std::size_t length = 0;
+    while (length < room && text[length] != '\0') {
+        ++length;
+    }
     char* target = g_line + column;
-    const int room = kLineBufferSize - column;
-    for (int i = 0; i < room; ++i) {
-        target[i] = LineByte(text[i]);
-        if (text[i] == '\0') {
-            break;
-        }
+    CopyBytes(target, text, length);
+    if (length < room) {
+        target[length] = ' ';
     }
 }
 
