@@ -80,6 +80,18 @@ int SuffixOffset(const std::uint8_t* record)
     return p + 1;
 }
 
+// The line's first steps, the same for the whole line and for the columns a
+// filter reads: a clear line, the slash rule, the leading text, its suffix
+// and the reference code.
+void PlaceLeadingColumns(std::uint8_t* record)
+{
+    ClearLine();
+    ApplySlashRule(record);
+    PlaceRecordText(F000, record, kLeadingTextOffset);
+    PlaceRecordText(F007, record, SuffixOffset(record));
+    PlaceRecordText(F010, record, kCodeOffset);
+}
+
 const char* OutputNameOfMode(int mode)
 {
     switch (mode) {
@@ -157,21 +169,13 @@ private:
 
 void BuildVersion5FilterColumns(std::uint8_t* record)
 {
-    ClearLine();
-    ApplySlashRule(record);
-    PlaceRecordText(F000, record, kLeadingTextOffset);
-    PlaceRecordText(F007, record, SuffixOffset(record));
-    PlaceRecordText(F010, record, kCodeOffset);
+    PlaceLeadingColumns(record);
     StoreStampBytes(record, kStampOffsets);
 }
 
 void BuildVersion5Line(std::uint8_t* record)
 {
-    ClearLine();
-    ApplySlashRule(record);
-    PlaceRecordText(F000, record, kLeadingTextOffset);
-    PlaceRecordText(F007, record, SuffixOffset(record));
-    PlaceRecordText(F010, record, kCodeOffset);
+    PlaceLeadingColumns(record);
     PlaceRecordText(F016, record, kText44Offset);
     PlaceAddressedText(F022, record, kAddress825);
     PlaceAddressedText(F029, record, kAddress829);
