@@ -1,5 +1,5 @@
-# The release package of the win32 build: `cpack -G ZIP` in its build folder
-# makes tarvek_dconv-<version>-win32.zip holding the two programs, the user
+# The release package of the win32 build: tools/package makes from its build
+# folder tarvek_dconv-<version>-win32.zip holding the two programs, the user
 # guides in English and Japanese (the Japanese one also as a web page), and
 # the licence. Only the install
 # component "program" is packaged, so no file of the stand-in library or of
@@ -77,11 +77,6 @@ string(REPLACE "\n" "\r\n" licence "${licence}")
 file(WRITE ${CMAKE_BINARY_DIR}/package/LICENSE.txt "${licence}")
 install(FILES ${CMAKE_BINARY_DIR}/package/LICENSE.txt DESTINATION . COMPONENT program)
 
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME tarvek_dconv)
-set(CPACK_PACKAGE_VENDOR "the tarvek_dconv authors")
-set(CPACK_PACKAGE_FILE_NAME tarvek_dconv-${PROJECT_VERSION}-win32)
-set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
-set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};tarvek_dconv;program;/")
-include(CPack)
+# tools/package installs the component into a folder of this name and zips
+# it with the commit's time on every entry, in a fixed order.
+file(WRITE ${CMAKE_BINARY_DIR}/package/name tarvek_dconv-${PROJECT_VERSION}-win32)
