@@ -371,8 +371,9 @@ TEST_F(DialogE2eTest, NegativeStartReachesTheVersion5Extraction)
     EXPECT_EQ("", ReadFileBytes("TARVEK5_EXT_DAT.TXT"));
 }
 
-// kRightArrow: the arrow key pressed over the selection, which changes no text.
-enum class Input { kTyped, kPasted, kRightArrow };
+// kRightArrow: the arrow key pressed over the selection, which changes no
+// text; kComposed: an input method's composition, committed.
+enum class Input { kTyped, kPasted, kRightArrow, kComposed };
 
 // Where the input goes: over the characters start to end of the text, or,
 // with start kAtEnd, behind it.
@@ -414,6 +415,13 @@ const LimitCase kLimitCases[] = {
     {"typed_full_width_over_one_digit", "12345", 4, 5, Input::kTyped, "６", "1234６", 5},
     {"typed_full_width_over_one_digit_of_six", "123456", 5, 6, Input::kTyped, "６", "123456", 6},
     {"typed_full_width_over_full_width", "１２３", 2, 3, Input::kTyped, "４", "１２４", 3},
+    // Only the committed text counts: what the field had stays, the
+    // characters of the composition that fit are kept, the others refused.
+    {"composed_in_the_middle", "1234", 2, 2, Input::kComposed, "567", "125634", 4},
+    {"composed_full_width_in_the_middle", "1234", 2, 2, Input::kComposed, "５６", "12５34", 3},
+    {"composed_behind_the_text", "12345", 5, 5, Input::kComposed, "67", "123456", 6},
+    {"composed_over_a_selection", "123456", 1, 3, Input::kComposed, "789", "178456", 3},
+    {"composed_into_a_full_field", "123456", 3, 3, Input::kComposed, "7", "123456", 3},
 };
 
 TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
@@ -435,6 +443,8 @@ TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
                 dialog->PressKey(field, VK_RIGHT);
             } else if (c.input == Input::kTyped) {
                 dialog->TypeOver(field, c.start, c.end, c.text);
+            } else if (c.input == Input::kComposed) {
+                dialog->ComposeOver(field, c.start, c.end, c.text);
             } else {
                 dialog->PasteOver(field, c.start, c.end, c.text);
             }
