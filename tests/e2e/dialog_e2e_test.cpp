@@ -776,8 +776,16 @@ public:
     ViewerRecorder(const ViewerRecorder&) = delete;
     ViewerRecorder& operator=(const ViewerRecorder&) = delete;
 
+    // Web pages open in the recorder, or in nothing: a file type without a
+    // program, as on a system without a web browser.
+    static void OpenWebPages(bool inRecorder)
+    {
+        SetDefault(L".html", inRecorder ? kProgId : kNoProgram);
+    }
+
 private:
     static constexpr const wchar_t* kProgId = L"TarvekE2e.ViewerRecorder";
+    static constexpr const wchar_t* kNoProgram = L"TarvekE2e.NoProgram";
     static constexpr const wchar_t* kExtensions[] = {L".html", L".txt"};
 
     static std::wstring Default(const wchar_t* key)
@@ -807,20 +815,37 @@ struct HelpCase {
     bool helpFile;
     bool htmlGuide;
     bool textGuide;
+    bool webPageViewer;
     HelpOpens opens;
 };
 
 // The help file beside the program goes to the help engine; without it the
-// shell opens the web page of the guide, or else its text.
+// shell opens the web page of the guide, or else its text; when neither
+// opens, a message box says so.
 const HelpCase kHelpCases[] = {
-    {"f1_html_guide", HelpBy::kF1, false, true, true, HelpOpens::kHtmlGuide},
-    {"command_html_guide", HelpBy::kCommand, false, true, true, HelpOpens::kHtmlGuide},
-    {"f1_text_guide", HelpBy::kF1, false, false, true, HelpOpens::kTextGuide},
-    {"command_text_guide", HelpBy::kCommand, false, false, true, HelpOpens::kTextGuide},
-    {"f1_help_file", HelpBy::kF1, true, true, true, HelpOpens::kHelpEngine},
-    {"command_help_file", HelpBy::kCommand, true, false, false, HelpOpens::kHelpEngine},
-    {"command_nothing_to_open", HelpBy::kCommand, false, false, false, HelpOpens::kNothing},
+    {"f1_html_guide", HelpBy::kF1, false, true, true, true, HelpOpens::kHtmlGuide},
+    {"command_html_guide", HelpBy::kCommand, false, true, true, true, HelpOpens::kHtmlGuide},
+    {"f1_text_guide", HelpBy::kF1, false, false, true, true, HelpOpens::kTextGuide},
+    {"command_text_guide", HelpBy::kCommand, false, false, true, true, HelpOpens::kTextGuide},
+    {"f1_help_file", HelpBy::kF1, true, true, true, true, HelpOpens::kHelpEngine},
+    {"command_help_file", HelpBy::kCommand, true, false, false, true, HelpOpens::kHelpEngine},
+    {"command_nothing_to_open", HelpBy::kCommand, false, false, false, true, HelpOpens::kNothing},
+    {"f1_no_web_page_viewer", HelpBy::kF1, false, true, true, false, HelpOpens::kTextGuide},
+    {"command_no_web_page_viewer", HelpBy::kCommand, false, true, true, false,
+     HelpOpens::kTextGuide},
+    {"command_no_web_page_viewer_nor_text", HelpBy::kCommand, false, true, false, false,
+     HelpOpens::kNothing},
 };
+
+// The message of the help command that opens nothing: the web page's file
+// name in place of "%1".
+std::string GuideCannotOpenText()
+{
+    std::string text = kMsgGuideCannotOpen;
+    const std::size_t at = text.find("%1");
+    EXPECT_NE(std::string::npos, at);
+    return text.replace(at, 2, kHtmlGuideFileName);
+}
 
 TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
 {
@@ -845,13 +870,16 @@ TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
         if (c.textGuide) {
             WriteFileBytes(textGuide, "guide");
         }
+        ViewerRecorder::OpenWebPages(c.webPageViewer);
         const std::size_t requestsBefore = helpEngine.Requests().size();
         auto dialog = Start();
         ASSERT_TRUE(dialog->IsRunning());
         if (c.by == HelpBy::kF1) {
             dialog->PressKeyAsInput(IDC_START, VK_F1);
         } else {
-            EXPECT_EQ(Texts{}, TextsOf(dialog->Command(kIdHelp)));
+            const Texts expected =
+                c.opens == HelpOpens::kNothing ? Texts{GuideCannotOpenText()} : Texts{};
+            EXPECT_EQ(expected, TextsOf(dialog->Command(kIdHelp)));
         }
         // The help engine is asked at once; the viewer starts in a process
         // of its own and writes its record a little later.
