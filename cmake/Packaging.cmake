@@ -32,6 +32,8 @@ foreach(control IN LISTS controls)
 endforeach()
 # As the dialog shows it: %1 stands for the 6 characters of a field.
 string(REPLACE "%1" "6" kMsgTooManyCharacters "${kMsgTooManyCharacters}")
+# And %1 of the help command's message is the web page's file name.
+string(REPLACE "%1" "${kHtmlGuideFileName}" kMsgGuideCannotOpen "${kMsgGuideCannotOpen}")
 
 # Windows line ends and a byte order mark, so that every Notepad shows the
 # guides, whatever the system's code page.

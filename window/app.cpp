@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include "platform/wide_text.h"
+#include "window/message_box.h"
 #include "window/user_guide.h"
 
 namespace {
@@ -46,6 +47,30 @@ bool IsFile(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Opens a guide in the shell's viewer for it; false when the file is
+// missing or nothing opens it (the shell's results up to 32 are errors).
+bool OpenGuide(HWND owner, const std::wstring& folder, const char* guide)
+{
+    const std::wstring path = folder + WideFromUtf8(guide);
+    if (!IsFile(path)) {
+        return false;
+    }
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(owner, L"open", path.c_str(), nullptr, folder.c_str(), SW_SHOWNORMAL));
+    return result > 32;
+}
+
+// The message that neither guide could be opened, naming the web page.
+std::string GuideCannotOpenMessage()
+{
+    std::string message(kMsgGuideCannotOpen);
+    const std::size_t at = message.find("%1");
+    if (at != std::string::npos) {
+        message.replace(at, 2, kHtmlGuideFileName);
+    }
+    return message;
 }
 
 }  // namespace
@@ -89,14 +114,13 @@ void ShowHelp(HWND owner, DWORD helpContext)
         return;
     }
     const std::wstring folder = path.substr(0, FileNameStart(path));
-    for (const char* guide : {kHtmlGuideFileName, kTextGuideFileName}) {
-        const std::wstring guidePath = folder + WideFromUtf8(guide);
-        if (IsFile(guidePath)) {
-            ShellExecuteW(owner, L"open", guidePath.c_str(), nullptr, folder.c_str(),
-                          SW_SHOWNORMAL);
-            return;
-        }
+    if (OpenGuide(owner, folder, kHtmlGuideFileName) ||
+        OpenGuide(owner, folder, kTextGuideFileName)) {
+        return;
     }
+    MessageBoxNotifier messageBox;
+    messageBox.SetOwner(owner);
+    messageBox.Show(GuideCannotOpenMessage());
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)

@@ -40,5 +40,7 @@ std::wstring ApplicationTitle();
 // The help command: opens the help file, the executable's path and name with
 // ".HLP", at the given help context. Without that file, which Windows' help
 // engine would need and which no longer comes with Windows anyway, it opens
-// the user guide beside the program in the shell's default viewer.
+// the user guide beside the program in the shell's default viewer: the web
+// page, or the text when the page is missing or nothing opens it. When
+// neither opens, a message box owned by owner says so.
 void ShowHelp(HWND owner, DWORD helpContext);

@@ -1,10 +1,13 @@
 // The byte limit of an edit field: a subclass that refuses a typed character
 // that would not fit, and compares the text before and after each other
 // message through which the user inserts text, cutting back what was
-// inserted to the part that fits.
+// inserted to the part that fits. An input method's composition is not the
+// user's text until it is committed, so only its committed result is cut.
 #include "window/byte_limited_edit.h"
 
 #include <commctrl.h>
+
+#include <imm.h>
 
 #include <algorithm>
 #include <string>
@@ -16,7 +19,8 @@ namespace {
 constexpr UINT_PTR kSubclassId = 1;
 
 // The messages through which typing, pasting, input methods and undo insert
-// text. A text set with WM_SETTEXT is not limited.
+// text. A text set with WM_SETTEXT is not limited; a composition's result
+// is handled on its own.
 bool InsertsText(UINT message)
 {
     switch (message) {
@@ -25,7 +29,6 @@ bool InsertsText(UINT message)
         case WM_PASTE:
         case WM_UNDO:
         case WM_IME_CHAR:
-        case WM_IME_COMPOSITION:
         case EM_REPLACESEL:
         case EM_UNDO:
             return true;
@@ -52,6 +55,16 @@ std::wstring EditText(HWND edit)
 struct Selection {
     std::size_t start;
     std::size_t end;
+};
+
+// A field's limit and, while an input method composes in it, its text and
+// selection as they were when the composition began: an input method may
+// show the composition inside the field, and that is not yet the user's.
+struct FieldState {
+    int maxBytes;
+    bool composing;
+    std::wstring textBeforeComposition;
+    Selection selectionBeforeComposition;
 };
 
 Selection EditSelection(HWND edit, std::size_t textLength)
@@ -128,31 +141,86 @@ void KeepWithinLimit(HWND edit, const std::wstring& before, Selection selection,
     SendMessageW(edit, EM_SETSEL, caret, static_cast<LPARAM>(caret));
 }
 
-LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                               DWORD_PTR maxBytes)
+// Runs the message, then cuts back what it inserted into before.
+LRESULT InsertWithinLimit(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                          const std::wstring& before, Selection selection, int maxBytes)
 {
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(edit, ByteLimitProc, kSubclassId);
-        return DefSubclassProc(edit, message, wParam, lParam);
+    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
+    KeepWithinLimit(edit, before, selection, EditText(edit), maxBytes);
+    return result;
+}
+
+void RememberTextBeforeComposition(HWND edit, FieldState& field)
+{
+    field.textBeforeComposition = EditText(edit);
+    field.selectionBeforeComposition = EditSelection(edit, field.textBeforeComposition.size());
+}
+
+// The committed result of a composition, cut against the text as it was
+// before the composition began; a composition that goes on begins anew
+// from the text as it now is.
+LRESULT CommitComposition(HWND edit, WPARAM wParam, LPARAM lParam, FieldState& field)
+{
+    if (!field.composing) {
+        RememberTextBeforeComposition(edit, field);
+    }
+    const LRESULT result =
+        InsertWithinLimit(edit, WM_IME_COMPOSITION, wParam, lParam, field.textBeforeComposition,
+                          field.selectionBeforeComposition, field.maxBytes);
+    if (field.composing) {
+        RememberTextBeforeComposition(edit, field);
+    }
+    return result;
+}
+
+LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data)
+{
+    FieldState& field = *reinterpret_cast<FieldState*>(data);
+    switch (message) {
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(edit, ByteLimitProc, kSubclassId);
+            delete &field;
+            return DefSubclassProc(edit, message, wParam, lParam);
+        case WM_IME_STARTCOMPOSITION:
+            RememberTextBeforeComposition(edit, field);
+            field.composing = true;
+            return DefSubclassProc(edit, message, wParam, lParam);
+        case WM_IME_ENDCOMPOSITION:
+            field.composing = false;
+            return DefSubclassProc(edit, message, wParam, lParam);
+        case WM_IME_COMPOSITION:
+            // What is still being composed passes uncut.
+            if ((lParam & GCS_RESULTSTR) == 0) {
+                return DefSubclassProc(edit, message, wParam, lParam);
+            }
+            return CommitComposition(edit, wParam, lParam, field);
+        default:
+            break;
     }
     if (!InsertsText(message)) {
         return DefSubclassProc(edit, message, wParam, lParam);
     }
-    const int limit = static_cast<int>(maxBytes);
     if (TypesCharacter(message, wParam) &&
-        !TypedCharacterFits(edit, static_cast<wchar_t>(wParam), limit)) {
+        !TypedCharacterFits(edit, static_cast<wchar_t>(wParam), field.maxBytes)) {
         return 0;
     }
     const std::wstring before = EditText(edit);
-    const Selection selection = EditSelection(edit, before.size());
-    const LRESULT result = DefSubclassProc(edit, message, wParam, lParam);
-    KeepWithinLimit(edit, before, selection, EditText(edit), limit);
-    return result;
+    return InsertWithinLimit(edit, message, wParam, lParam, before,
+                             EditSelection(edit, before.size()), field.maxBytes);
 }
 
 }  // namespace
 
 void LimitEditBytes(HWND edit, int maxBytes)
 {
-    SetWindowSubclass(edit, ByteLimitProc, kSubclassId, static_cast<DWORD_PTR>(maxBytes));
+    DWORD_PTR data = 0;
+    if (GetWindowSubclass(edit, ByteLimitProc, kSubclassId, &data)) {
+        reinterpret_cast<FieldState*>(data)->maxBytes = maxBytes;
+        return;
+    }
+    auto* field = new FieldState{maxBytes, false, {}, {0, 0}};
+    if (!SetWindowSubclass(edit, ByteLimitProc, kSubclassId, reinterpret_cast<DWORD_PTR>(field))) {
+        delete field;
+    }
 }

@@ -2,6 +2,8 @@
 // sending it messages, and dismissing its message boxes.
 #include "tests/e2e/dialog_driver.h"
 
+#include <imm.h>
+
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -431,6 +433,27 @@ void DialogDriver::TypeOver(int controlId, int start, int end, std::string_view 
         SendMessageTimeoutW(field, WM_CHAR, character, 1, SMTO_ABORTIFHUNG, kActionTimeout,
                             nullptr);
     }
+}
+
+void DialogDriver::ComposeOver(int controlId, int start, int end, std::string_view utf8)
+{
+    Focus(controlId);
+    Select(controlId, start, end);
+    const HWND field = Control(controlId);
+    const auto send = [field](UINT message, WPARAM wParam, LPARAM lParam) {
+        SendMessageTimeoutW(field, message, wParam, lParam, SMTO_ABORTIFHUNG, kActionTimeout,
+                            nullptr);
+    };
+    const std::wstring text = WideFromUtf8(utf8);
+    send(WM_IME_STARTCOMPOSITION, 0, 0);
+    for (const wchar_t character : text) {
+        send(WM_IME_COMPOSITION, character, GCS_COMPSTR | GCS_COMPATTR | GCS_CURSORPOS);
+    }
+    send(WM_IME_COMPOSITION, text.empty() ? 0 : text.back(), GCS_RESULTSTR);
+    for (const wchar_t character : text) {
+        send(WM_IME_CHAR, character, 1);
+    }
+    send(WM_IME_ENDCOMPOSITION, 0, 0);
 }
 
 void DialogDriver::Paste(int controlId, std::string_view utf8)

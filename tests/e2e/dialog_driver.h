@@ -64,6 +64,11 @@ public:
     void TypeOver(int controlId, int start, int end, std::string_view utf8);
     void PasteOver(int controlId, int start, int end, std::string_view utf8);
 
+    // The same as an input method does it: starts a composition, shows it
+    // growing by one character at a time, commits it and sends its
+    // characters as WM_IME_CHAR, as the system does for a committed text.
+    void ComposeOver(int controlId, int start, int end, std::string_view utf8);
+
     // A field's selection, start to end (equal for a bare caret), and the
     // text limit it reports.
     std::pair<int, int> Selection(int controlId) const;

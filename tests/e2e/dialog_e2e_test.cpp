@@ -371,8 +371,9 @@ TEST_F(DialogE2eTest, NegativeStartReachesTheVersion5Extraction)
     EXPECT_EQ("", ReadFileBytes("TARVEK5_EXT_DAT.TXT"));
 }
 
-// kRightArrow: the arrow key pressed over the selection, which changes no text.
-enum class Input { kTyped, kPasted, kRightArrow };
+// kRightArrow: the arrow key pressed over the selection, which changes no
+// text; kComposed: an input method's composition, committed.
+enum class Input { kTyped, kPasted, kRightArrow, kComposed };
 
 // Where the input goes: over the characters start to end of the text, or,
 // with start kAtEnd, behind it.
@@ -414,6 +415,13 @@ const LimitCase kLimitCases[] = {
     {"typed_full_width_over_one_digit", "12345", 4, 5, Input::kTyped, "６", "1234６", 5},
     {"typed_full_width_over_one_digit_of_six", "123456", 5, 6, Input::kTyped, "６", "123456", 6},
     {"typed_full_width_over_full_width", "１２３", 2, 3, Input::kTyped, "４", "１２４", 3},
+    // Only the committed text counts: what the field had stays, the
+    // characters of the composition that fit are kept, the others refused.
+    {"composed_in_the_middle", "1234", 2, 2, Input::kComposed, "567", "125634", 4},
+    {"composed_full_width_in_the_middle", "1234", 2, 2, Input::kComposed, "５６", "12５34", 3},
+    {"composed_behind_the_text", "12345", 5, 5, Input::kComposed, "67", "123456", 6},
+    {"composed_over_a_selection", "123456", 1, 3, Input::kComposed, "789", "178456", 3},
+    {"composed_into_a_full_field", "123456", 3, 3, Input::kComposed, "7", "123456", 3},
 };
 
 TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
@@ -435,6 +443,8 @@ TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
                 dialog->PressKey(field, VK_RIGHT);
             } else if (c.input == Input::kTyped) {
                 dialog->TypeOver(field, c.start, c.end, c.text);
+            } else if (c.input == Input::kComposed) {
+                dialog->ComposeOver(field, c.start, c.end, c.text);
             } else {
                 dialog->PasteOver(field, c.start, c.end, c.text);
             }
@@ -766,8 +776,16 @@ public:
     ViewerRecorder(const ViewerRecorder&) = delete;
     ViewerRecorder& operator=(const ViewerRecorder&) = delete;
 
+    // Web pages open in the recorder, or in nothing: a file type without a
+    // program, as on a system without a web browser.
+    static void OpenWebPages(bool inRecorder)
+    {
+        SetDefault(L".html", inRecorder ? kProgId : kNoProgram);
+    }
+
 private:
     static constexpr const wchar_t* kProgId = L"TarvekE2e.ViewerRecorder";
+    static constexpr const wchar_t* kNoProgram = L"TarvekE2e.NoProgram";
     static constexpr const wchar_t* kExtensions[] = {L".html", L".txt"};
 
     static std::wstring Default(const wchar_t* key)
@@ -797,20 +815,37 @@ struct HelpCase {
     bool helpFile;
     bool htmlGuide;
     bool textGuide;
+    bool webPageViewer;
     HelpOpens opens;
 };
 
 // The help file beside the program goes to the help engine; without it the
-// shell opens the web page of the guide, or else its text.
+// shell opens the web page of the guide, or else its text; when neither
+// opens, a message box says so.
 const HelpCase kHelpCases[] = {
-    {"f1_html_guide", HelpBy::kF1, false, true, true, HelpOpens::kHtmlGuide},
-    {"command_html_guide", HelpBy::kCommand, false, true, true, HelpOpens::kHtmlGuide},
-    {"f1_text_guide", HelpBy::kF1, false, false, true, HelpOpens::kTextGuide},
-    {"command_text_guide", HelpBy::kCommand, false, false, true, HelpOpens::kTextGuide},
-    {"f1_help_file", HelpBy::kF1, true, true, true, HelpOpens::kHelpEngine},
-    {"command_help_file", HelpBy::kCommand, true, false, false, HelpOpens::kHelpEngine},
-    {"command_nothing_to_open", HelpBy::kCommand, false, false, false, HelpOpens::kNothing},
+    {"f1_html_guide", HelpBy::kF1, false, true, true, true, HelpOpens::kHtmlGuide},
+    {"command_html_guide", HelpBy::kCommand, false, true, true, true, HelpOpens::kHtmlGuide},
+    {"f1_text_guide", HelpBy::kF1, false, false, true, true, HelpOpens::kTextGuide},
+    {"command_text_guide", HelpBy::kCommand, false, false, true, true, HelpOpens::kTextGuide},
+    {"f1_help_file", HelpBy::kF1, true, true, true, true, HelpOpens::kHelpEngine},
+    {"command_help_file", HelpBy::kCommand, true, false, false, true, HelpOpens::kHelpEngine},
+    {"command_nothing_to_open", HelpBy::kCommand, false, false, false, true, HelpOpens::kNothing},
+    {"f1_no_web_page_viewer", HelpBy::kF1, false, true, true, false, HelpOpens::kTextGuide},
+    {"command_no_web_page_viewer", HelpBy::kCommand, false, true, true, false,
+     HelpOpens::kTextGuide},
+    {"command_no_web_page_viewer_nor_text", HelpBy::kCommand, false, true, false, false,
+     HelpOpens::kNothing},
 };
+
+// The message of the help command that opens nothing: the web page's file
+// name in place of "%1".
+std::string GuideCannotOpenText()
+{
+    std::string text = kMsgGuideCannotOpen;
+    const std::size_t at = text.find("%1");
+    EXPECT_NE(std::string::npos, at);
+    return text.replace(at, 2, kHtmlGuideFileName);
+}
 
 TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
 {
@@ -835,13 +870,16 @@ TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
         if (c.textGuide) {
             WriteFileBytes(textGuide, "guide");
         }
+        ViewerRecorder::OpenWebPages(c.webPageViewer);
         const std::size_t requestsBefore = helpEngine.Requests().size();
         auto dialog = Start();
         ASSERT_TRUE(dialog->IsRunning());
         if (c.by == HelpBy::kF1) {
             dialog->PressKeyAsInput(IDC_START, VK_F1);
         } else {
-            EXPECT_EQ(Texts{}, TextsOf(dialog->Command(kIdHelp)));
+            const Texts expected =
+                c.opens == HelpOpens::kNothing ? Texts{GuideCannotOpenText()} : Texts{};
+            EXPECT_EQ(expected, TextsOf(dialog->Command(kIdHelp)));
         }
         // The help engine is asked at once; the viewer starts in a process
         // of its own and writes its record a little later.
