@@ -31,9 +31,9 @@ void FailTiming(std::string_view what)
 void Extract(const ExtractionKind& kind, int count)
 {
     RecordingNotifier notifier;
-    const OperationOutcome outcome = kind.mode == kModeVersion4
-                                         ? ExtractVersion4(1, count, notifier)
-                                         : ExtractVersion5(1, count, kind.mode, notifier);
+    const bool version4 = kExtractionModes[kind.mode].source == ModeSource::kVersion4Database;
+    const OperationOutcome outcome = version4 ? ExtractVersion4(1, count, notifier)
+                                              : ExtractVersion5(1, count, kind.mode, notifier);
     if (outcome.status != OutcomeStatus::kFinished) {
         FailTiming(std::string(kind.label) + ": " +
                    (notifier.Messages().empty() ? "no message" : notifier.Messages().front()));
@@ -47,7 +47,7 @@ void ReadThroughLibrary(const ExtractionKind& kind, int count)
         FailTiming("cannot load the library");
     }
     bool read = true;
-    if (kind.mode == kModeVersion4) {
+    if (kExtractionModes[kind.mode].source == ModeSource::kVersion4Database) {
         Version4Context context;
         if (CallDbsDbrOpen(context, kVersion4DatabaseName) != 0) {
             FailTiming(std::string("cannot open ") + kVersion4DatabaseName);

@@ -9,7 +9,6 @@
 #include "extract/extraction_texts.h"
 #include "extract/reference_filters.h"
 #include "loglib/log_library.h"
-#include "loglib/mode_numbers.h"
 
 namespace {
 
@@ -92,20 +91,18 @@ void PlaceLeadingColumns(std::uint8_t* record)
     PlaceRecordText(F010, record, kCodeOffset);
 }
 
-const char* OutputNameOfMode(int mode)
+// The row of a mode that reads the version-5 database, or nullptr.
+const ExtractionMode* Version5Mode(int mode)
 {
-    switch (mode) {
-        case kModeVersion5:
-            return kVersion5OutputName;
-        case kModeJcc:
-            return kJccOutputName;
-        case kModeJcg:
-            return kJcgOutputName;
-        case kModeTown:
-            return kTownOutputName;
-        default:
-            return nullptr;
-    }
+    const ExtractionMode* row = FindExtractionMode(mode);
+    return row != nullptr && row->source == ModeSource::kVersion5Database ? row : nullptr;
+}
+
+// The filter of a mode; a mode without a row has none.
+ModeFilter FilterOfMode(int mode)
+{
+    const ExtractionMode* row = FindExtractionMode(mode);
+    return row == nullptr ? ModeFilter::kNone : row->filter;
 }
 
 void MarkAcceptedLine()
@@ -123,7 +120,7 @@ void BlankF064()
 
 class Version5Source final : public RecordSource {
 public:
-    explicit Version5Source(int mode) : m_mode(mode) {}
+    explicit Version5Source(const ExtractionMode& mode) : m_mode(mode) {}
 
     bool Open() override { return CallTarvekOpen(m_context, kVersion5DatabaseName) == 0; }
 
@@ -136,7 +133,7 @@ public:
         if (CallVkdReadv(m_context, recordNumber, g_version5Record) != 0) {
             return false;
         }
-        if (m_mode == kModeVersion5) {
+        if (m_mode.filter == ModeFilter::kNone) {
             BuildVersion5Line(g_version5Record);
         } else {
             BuildVersion5FilterColumns(g_version5Record);
@@ -148,21 +145,21 @@ public:
     // whole line: it reads no other column. What it changed is built anew.
     bool KeepLine() override
     {
-        if (m_mode == kModeVersion5) {
+        if (m_mode.filter == ModeFilter::kNone) {
             return true;
         }
-        if (!ApplyModeStep(m_mode)) {
+        if (!ApplyModeStep(m_mode.number)) {
             return false;
         }
         BuildVersion5Line(g_version5Record);
-        return ApplyModeStep(m_mode);
+        return ApplyModeStep(m_mode.number);
     }
 
     void Close() override { CallTarvekClose(m_context); }
 
 private:
     Version5Context m_context = {};
-    int m_mode;
+    const ExtractionMode& m_mode;
 };
 
 }  // namespace
@@ -193,38 +190,39 @@ void BuildVersion5Line(std::uint8_t* record)
 bool ApplyModeStep(int mode)
 {
     char* line = LineBuffer();
-    switch (mode) {
-        case kModeJcc:
+    switch (FilterOfMode(mode)) {
+        case ModeFilter::kJcc:
             if (IsJccCode(line + F010, line + F047) != 1) {
                 return false;
             }
             MarkAcceptedLine();
             BlankF064();
             return true;
-        case kModeJcg:
+        case ModeFilter::kJcg:
             if (IsJcgCode(line + F010) != 1) {
                 return false;
             }
             MarkAcceptedLine();
             BlankF064();
             return true;
-        case kModeTown:
+        case ModeFilter::kTown:
             if (IsTownCode(line + F010) != 1) {
                 return false;
             }
             MarkAcceptedLine();
             return true;
-        default:
+        case ModeFilter::kNone:
             return true;
     }
+    return true;
 }
 
 OperationOutcome ExtractVersion5(int start, int end, int mode, Notifier& notifier)
 {
-    const char* outputName = OutputNameOfMode(mode);
-    if (outputName == nullptr) {
+    const ExtractionMode* row = Version5Mode(mode);
+    if (row == nullptr) {
         return {};
     }
-    Version5Source source(mode);
-    return RunExtraction(source, outputName, start, end, notifier);
+    Version5Source source(*row);
+    return RunExtraction(source, row->outputName, start, end, notifier);
 }

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "loglib/entry_points.h"
-#include "loglib/mode_numbers.h"
 #include "platform/debug_trace.h"
 #include "platform/foreign_call.h"
 #include "platform/module_loader.h"
@@ -107,6 +106,19 @@ void CallTarvekClose(Version5Context& context)
     g_entryPoints.TarvekClose(context.bytes, 0);
 }
 
+namespace {
+
+// What a mode counts. A number above the table's, which only a hand-edited
+// settings file holds, counts what the highest mode reads.
+ModeSource CountedSource(int mode)
+{
+    const int counted = mode < kModeCount ? mode : kModeCount - 1;
+    const ExtractionMode* row = FindExtractionMode(counted);
+    return row == nullptr ? ModeSource::kBackupText : row->source;
+}
+
+}  // namespace
+
 int GetRecordCount(int mode, Notifier& notifier)
 {
     if (LoadLogLibrary() == -1) {
@@ -114,13 +126,14 @@ int GetRecordCount(int mode, Notifier& notifier)
         return -1;
     }
     int count = -1;
-    if (mode == kModeVersion4) {
+    const ModeSource source = CountedSource(mode);
+    if (source == ModeSource::kVersion4Database) {
         Version4Context context = {};
         if (CallDbsDbrOpen(context, kVersion4DatabaseName) == 0) {
             count = ReadInt32Le(context.bytes + kVersion4CountOffset);
             CallDbsDbrClose(context);
         }
-    } else if (mode >= kModeVersion5) {
+    } else if (source == ModeSource::kVersion5Database) {
         Version5Context context = {};
         if (CallTarvekOpen(context, kVersion5DatabaseName) == 0) {
             count = ReadInt32Le(context.bytes + kVersion5CountOffset);

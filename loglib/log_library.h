@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
+#include "loglib/extraction_modes.h"
+
 class Notifier;
 
 inline constexpr const char* kLogLibraryFileName = "TARVEK50.DLL";
-inline constexpr const char* kVersion4DatabaseName = "TARVEK.DBS";
-inline constexpr const char* kVersion5DatabaseName = "TARVEK.VDB";
 inline constexpr const char* kMsgLogLibraryCannotOpen = "TARVEK50.DLLがオープンできません";
 
 // The version-4 context: the library's state of an open "TARVEK.DBS". After a
