@@ -36,25 +36,27 @@ void PlaceContextText(int column, const std::uint8_t* context, int offset)
 
 class Version4Source final : public RecordSource {
 public:
-    bool Open() override { return CallDbsDbrOpen(m_context, kVersion4DatabaseName) == 0; }
+    explicit Version4Source(const LogLibraryHold& library) : m_database(library) {}
+
+    bool IsOpen() const override { return m_database.IsOpen(); }
 
     const char* OpenFailureMessage() const override { return kMsgVersion4DatabaseCannotOpen; }
 
     bool ReadAndBuild(int recordNumber) override
     {
-        if (CallDbsDbrRead(m_context, recordNumber) != 0) {
+        if (!m_database.Read(recordNumber)) {
             return false;
         }
-        BuildVersion4Line(m_context.bytes);
+        BuildVersion4Line(m_database.Context().bytes);
         return true;
     }
 
     bool KeepLine() override { return true; }
 
-    void Close() override { CallDbsDbrClose(m_context); }
+    void CloseDatabase() override { m_database.Close(); }
 
 private:
-    Version4Context m_context = {};
+    OpenVersion4Database m_database;
 };
 
 }  // namespace
@@ -81,6 +83,7 @@ void BuildVersion4Line(const std::uint8_t* context)
 
 OperationOutcome ExtractVersion4(int start, int end, Notifier& notifier)
 {
-    Version4Source source;
-    return RunExtraction(source, kVersion4OutputName, start, end, notifier);
+    LogLibraryHold library;
+    Version4Source source(library);
+    return RunExtraction(library, source, kVersion4OutputName, start, end, notifier);
 }

@@ -120,9 +120,12 @@ void BlankF064()
 
 class Version5Source final : public RecordSource {
 public:
-    explicit Version5Source(const ExtractionMode& mode) : m_mode(mode) {}
+    Version5Source(const LogLibraryHold& library, const ExtractionMode& mode)
+        : m_database(library), m_mode(mode)
+    {
+    }
 
-    bool Open() override { return CallTarvekOpen(m_context, kVersion5DatabaseName) == 0; }
+    bool IsOpen() const override { return m_database.IsOpen(); }
 
     const char* OpenFailureMessage() const override { return kMsgVersion5DatabaseCannotOpen; }
 
@@ -130,7 +133,7 @@ public:
     // whole line only for a record the test accepts.
     bool ReadAndBuild(int recordNumber) override
     {
-        if (CallVkdReadv(m_context, recordNumber, g_version5Record) != 0) {
+        if (!m_database.Read(recordNumber, g_version5Record)) {
             return false;
         }
         if (m_mode.filter == ModeFilter::kNone) {
@@ -155,10 +158,10 @@ public:
         return ApplyModeStep(m_mode.number);
     }
 
-    void Close() override { CallTarvekClose(m_context); }
+    void CloseDatabase() override { m_database.Close(); }
 
 private:
-    Version5Context m_context = {};
+    OpenVersion5Database m_database;
     const ExtractionMode& m_mode;
 };
 
@@ -223,6 +226,7 @@ OperationOutcome ExtractVersion5(int start, int end, int mode, Notifier& notifie
     if (row == nullptr) {
         return {};
     }
-    Version5Source source(*row);
-    return RunExtraction(source, row->outputName, start, end, notifier);
+    LogLibraryHold library;
+    Version5Source source(library, *row);
+    return RunExtraction(library, source, row->outputName, start, end, notifier);
 }

@@ -76,6 +76,14 @@ void FreeLogLibrary()
     g_entryPoints = {};
 }
 
+void LogLibraryHold::Release()
+{
+    if (m_loaded) {
+        FreeLogLibrary();
+        m_loaded = false;
+    }
+}
+
 int CallDbsDbrOpen(Version4Context& context, const char* databaseName)
 {
     return g_entryPoints.DbsDbrOpen(context.bytes, databaseName);
@@ -106,6 +114,32 @@ void CallTarvekClose(Version5Context& context)
     g_entryPoints.TarvekClose(context.bytes, 0);
 }
 
+OpenVersion4Database::OpenVersion4Database(const LogLibraryHold& library)
+    : m_open(library.IsLoaded() && CallDbsDbrOpen(m_context, kVersion4DatabaseName) == 0)
+{
+}
+
+void OpenVersion4Database::Close()
+{
+    if (m_open) {
+        CallDbsDbrClose(m_context);
+        m_open = false;
+    }
+}
+
+OpenVersion5Database::OpenVersion5Database(const LogLibraryHold& library)
+    : m_open(library.IsLoaded() && CallTarvekOpen(m_context, kVersion5DatabaseName) == 0)
+{
+}
+
+void OpenVersion5Database::Close()
+{
+    if (m_open) {
+        CallTarvekClose(m_context);
+        m_open = false;
+    }
+}
+
 namespace {
 
 // What a mode counts. A number above the table's, which only a hand-edited
@@ -121,25 +155,24 @@ ModeSource CountedSource(int mode)
 
 int GetRecordCount(int mode, Notifier& notifier)
 {
-    if (LoadLogLibrary() == -1) {
+    const LogLibraryHold library;
+    if (!library.IsLoaded()) {
         notifier.Show(kMsgLogLibraryCannotOpen);
         return -1;
     }
-    int count = -1;
-    const ModeSource source = CountedSource(mode);
-    if (source == ModeSource::kVersion4Database) {
-        Version4Context context = {};
-        if (CallDbsDbrOpen(context, kVersion4DatabaseName) == 0) {
-            count = ReadInt32Le(context.bytes + kVersion4CountOffset);
-            CallDbsDbrClose(context);
+    switch (CountedSource(mode)) {
+        case ModeSource::kVersion4Database: {
+            const OpenVersion4Database database(library);
+            return database.IsOpen() ? ReadInt32Le(database.Context().bytes + kVersion4CountOffset)
+                                     : -1;
         }
-    } else if (source == ModeSource::kVersion5Database) {
-        Version5Context context = {};
-        if (CallTarvekOpen(context, kVersion5DatabaseName) == 0) {
-            count = ReadInt32Le(context.bytes + kVersion5CountOffset);
-            CallTarvekClose(context);
+        case ModeSource::kVersion5Database: {
+            const OpenVersion5Database database(library);
+            return database.IsOpen() ? ReadInt32Le(database.Context().bytes + kVersion5CountOffset)
+                                     : -1;
         }
+        case ModeSource::kBackupText:
+            return -1;
     }
-    FreeLogLibrary();
-    return count;
+    return -1;
 }
