@@ -12,6 +12,9 @@
 
 namespace {
 
+// The one line that every record of every extraction is built in.
+ExtractionLine g_line;
+
 OperationOutcome Stopped(OutcomeStatus status)
 {
     OperationOutcome outcome;
@@ -27,13 +30,13 @@ OutcomeStatus WriteRecords(RecordSource& source, OutputFile& output, int start, 
 {
     // A 64-bit counter, so that an end of INT32_MAX still ends the loop.
     for (std::int64_t n = start; n <= end; ++n) {
-        if (!source.ReadAndBuild(static_cast<int>(n))) {
+        if (!source.ReadAndBuild(static_cast<int>(n), g_line)) {
             notifier.Show(kMsgRecordNumberUnreadable);
             return OutcomeStatus::kFinishedAfterFailedRead;
         }
         ++outcome.itemsRead;
-        if (source.KeepLine()) {
-            if (!WriteLine(output)) {
+        if (source.FinishIfKept(g_line)) {
+            if (!WriteLine(output, g_line)) {
                 return OutcomeStatus::kOutputCannotWrite;
             }
             ++outcome.linesWritten;

@@ -7,6 +7,7 @@
 
 class LogLibraryHold;
 class Notifier;
+struct ExtractionLine;
 
 // What one kind of extraction supplies to the shared flow. It opens its
 // database when it is made, from the caller's hold on the library, and closes
@@ -19,11 +20,13 @@ public:
     virtual bool IsOpen() const = 0;
     virtual const char* OpenFailureMessage() const = 0;
 
-    // Reads record n and builds its line; false when the read fails.
-    virtual bool ReadAndBuild(int recordNumber) = 0;
+    // Reads record n and builds its line, or what the mode's step reads of
+    // it; false when the read fails.
+    virtual bool ReadAndBuild(int recordNumber, ExtractionLine& line) = 0;
 
-    // The mode's last step on the finished line: true to write it.
-    virtual bool KeepLine() = 0;
+    // The mode's last step on the line: finishes a line that the mode keeps
+    // and returns true, or returns false for one that it drops.
+    virtual bool FinishIfKept(ExtractionLine& line) = 0;
 
     virtual void CloseDatabase() = 0;
 };
