@@ -38,8 +38,8 @@ inline constexpr int kModeButtonCount = 5;
 
 struct ExtractionMode {
     int number;
-    const char* word;  // on the console's command line
     ModeSource source;
+    const char* word;  // on the console's command line
     const char* outputName;
     ModeFilter filter;
     int button;  // the ordinal of its button, or kNoModeButton
@@ -47,15 +47,15 @@ struct ExtractionMode {
 
 // Row n holds mode n.
 inline constexpr ExtractionMode kExtractionModes[] = {
-    {kModeBackupCopy, "backup", ModeSource::kBackupText, kBackupOutputName, ModeFilter::kNone,
+    {kModeBackupCopy, ModeSource::kBackupText, "backup", kBackupOutputName, ModeFilter::kNone,
      kNoModeButton},
-    {kModeVersion4, "ver4", ModeSource::kVersion4Database, kVersion4OutputName, ModeFilter::kNone,
+    {kModeVersion4, ModeSource::kVersion4Database, "ver4", kVersion4OutputName, ModeFilter::kNone,
      0},
-    {kModeVersion5, "ver5", ModeSource::kVersion5Database, kVersion5OutputName, ModeFilter::kNone,
+    {kModeVersion5, ModeSource::kVersion5Database, "ver5", kVersion5OutputName, ModeFilter::kNone,
      1},
-    {kModeJcc, "jcc", ModeSource::kVersion5Database, kJccOutputName, ModeFilter::kJcc, 2},
-    {kModeJcg, "jcg", ModeSource::kVersion5Database, kJcgOutputName, ModeFilter::kJcg, 3},
-    {kModeTown, "town", ModeSource::kVersion5Database, kTownOutputName, ModeFilter::kTown, 4},
+    {kModeJcc, ModeSource::kVersion5Database, "jcc", kJccOutputName, ModeFilter::kJcc, 2},
+    {kModeJcg, ModeSource::kVersion5Database, "jcg", kJcgOutputName, ModeFilter::kJcg, 3},
+    {kModeTown, ModeSource::kVersion5Database, "town", kTownOutputName, ModeFilter::kTown, 4},
 };
 
 inline constexpr int kModeCount =
