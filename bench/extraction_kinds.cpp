@@ -31,9 +31,9 @@ void FailTiming(std::string_view what)
 void Extract(const ExtractionKind& kind, int count)
 {
     RecordingNotifier notifier;
-    const OperationOutcome outcome = kind.mode == kModeVersion4
-                                         ? ExtractVersion4(1, count, notifier)
-                                         : ExtractVersion5(1, count, kind.mode, notifier);
+    const bool version4 = kExtractionModes[kind.mode].source == ModeSource::kVersion4Database;
+    const OperationOutcome outcome = version4 ? ExtractVersion4(1, count, notifier)
+                                              : ExtractVersion5(1, count, kind.mode, notifier);
     if (outcome.status != OutcomeStatus::kFinished) {
         FailTiming(std::string(kind.label) + ": " +
                    (notifier.Messages().empty() ? "no message" : notifier.Messages().front()));
@@ -43,30 +43,29 @@ void Extract(const ExtractionKind& kind, int count)
 void ReadThroughLibrary(const ExtractionKind& kind, int count)
 {
     static std::uint8_t record[kVersion5RecordSize];
-    if (LoadLogLibrary() != 0) {
+    const LogLibraryHold library;
+    if (!library.IsLoaded()) {
         FailTiming("cannot load the library");
     }
+    const ModeSource source = kExtractionModes[kind.mode].source;
     bool read = true;
-    if (kind.mode == kModeVersion4) {
-        Version4Context context;
-        if (CallDbsDbrOpen(context, kVersion4DatabaseName) != 0) {
-            FailTiming(std::string("cannot open ") + kVersion4DatabaseName);
+    if (source == ModeSource::kVersion4Database) {
+        OpenVersion4Database database(library);
+        if (!database.IsOpen()) {
+            FailTiming(std::string("cannot open ") + SourceFileName(source));
         }
         for (int n = 1; n <= count && read; ++n) {
-            read = CallDbsDbrRead(context, n) == 0;
+            read = database.Read(n);
         }
-        CallDbsDbrClose(context);
     } else {
-        Version5Context context;
-        if (CallTarvekOpen(context, kVersion5DatabaseName) != 0) {
-            FailTiming(std::string("cannot open ") + kVersion5DatabaseName);
+        OpenVersion5Database database(library);
+        if (!database.IsOpen()) {
+            FailTiming(std::string("cannot open ") + SourceFileName(source));
         }
         for (int n = 1; n <= count && read; ++n) {
-            read = CallVkdReadv(context, n, record) == 0;
+            read = database.Read(n, record);
         }
-        CallTarvekClose(context);
     }
-    FreeLogLibrary();
     if (!read) {
         FailTiming("a record cannot be read");
     }

@@ -5,8 +5,7 @@
 
 #include <string_view>
 
-#include "extract/extraction_texts.h"
-#include "loglib/mode_numbers.h"
+#include "loglib/extraction_modes.h"
 
 struct ExtractionKind {
     const char* name;   // on the command line
@@ -16,11 +15,11 @@ struct ExtractionKind {
 };
 
 inline constexpr ExtractionKind kExtractionKinds[] = {
-    {"v4", "version 4", kModeVersion4, kVersion4OutputName},
-    {"v5m2", "version 5 mode 2", kModeVersion5, kVersion5OutputName},
-    {"v5m3", "version 5 mode 3 (JCC)", kModeJcc, kJccOutputName},
-    {"v5m4", "version 5 mode 4 (JCG)", kModeJcg, kJcgOutputName},
-    {"v5m5", "version 5 mode 5 (town)", kModeTown, kTownOutputName},
+    {"v4", "version 4", kModeVersion4, kExtractionModes[kModeVersion4].outputName},
+    {"v5m2", "version 5 mode 2", kModeVersion5, kExtractionModes[kModeVersion5].outputName},
+    {"v5m3", "version 5 mode 3 (JCC)", kModeJcc, kExtractionModes[kModeJcc].outputName},
+    {"v5m4", "version 5 mode 4 (JCG)", kModeJcg, kExtractionModes[kModeJcg].outputName},
+    {"v5m5", "version 5 mode 5 (town)", kModeTown, kExtractionModes[kModeTown].outputName},
 };
 
 // The kind of that name, or nullptr.

@@ -48,7 +48,7 @@ constexpr double kMaxPeakGrowthMiB = 1.0;
 constexpr int kRecordCountCalls = 201;
 
 // The kinds whose console program is timed as a whole process.
-constexpr const char* kConsoleKinds[][2] = {{"v4", "ver4"}, {"v5m2", "ver5"}};
+constexpr const char* kConsoleKinds[] = {"v4", "v5m2"};
 
 double SecondsSince(Clock::time_point start)
 {
@@ -276,9 +276,10 @@ bool ReportConsoleProgram(int count, int repeat, const std::string& cli)
         repeat, kMaxConsoleToCopy);
     std::printf("%-24s %8s %8s %7s  %s\n", "extraction", "seconds", "cp s", "ratio", "target");
     bool met = true;
-    for (const auto& [name, mode] : kConsoleKinds) {
+    for (const char* name : kConsoleKinds) {
         const ExtractionKind& kind = *FindExtractionKind(name);
-        const std::vector<std::string> command = {cli, "extract", mode, "1", std::to_string(count)};
+        const char* word = kExtractionModes[kind.mode].word;
+        const std::vector<std::string> command = {cli, "extract", word, "1", std::to_string(count)};
         const std::string copyName = std::string("cp_of_") + kind.outputName;
         const std::vector<std::string> copyCommand = {"cp", kind.outputName, copyName};
         Run(command);
@@ -322,7 +323,7 @@ bool ReportRecordCount(int count)
         const double median = Median(milliseconds);
         met = met && median < kMaxRecordCountMs;
         std::printf("mode %d (%s): median %.3f ms, fastest %.3f ms, slowest %.3f ms  %s\n", mode,
-                    mode == kModeVersion4 ? kVersion4DatabaseName : kVersion5DatabaseName, median,
+                    SourceFileName(kExtractionModes[mode].source), median,
                     *std::min_element(milliseconds.begin(), milliseconds.end()),
                     *std::max_element(milliseconds.begin(), milliseconds.end()),
                     Verdict(median < kMaxRecordCountMs));

@@ -7,28 +7,11 @@
 #include <optional>
 #include <utility>
 
-#include "extract/extraction_texts.h"
-#include "loglib/log_library.h"
+#include "loglib/extraction_modes.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"
 
 namespace {
-
-struct ModeName {
-    int mode;
-    const char* word;
-    const char* input;
-    const char* output;
-};
-
-constexpr ModeName kModeNames[] = {
-    {kModeBackupCopy, "backup", kBackupInputName, kBackupOutputName},
-    {kModeVersion4, "ver4", kVersion4DatabaseName, kVersion4OutputName},
-    {kModeVersion5, "ver5", kVersion5DatabaseName, kVersion5OutputName},
-    {kModeJcc, "jcc", kVersion5DatabaseName, kJccOutputName},
-    {kModeJcg, "jcg", kVersion5DatabaseName, kJcgOutputName},
-    {kModeTown, "town", kVersion5DatabaseName, kTownOutputName},
-};
 
 constexpr std::string_view kCountWord = "count";
 constexpr std::string_view kExtractWord = "extract";
@@ -78,9 +61,9 @@ bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view word)
 std::optional<int> ParseMode(std::string_view text)
 {
     const std::optional<int> number = ParseWholeNumber(text);
-    for (const ModeName& name : kModeNames) {
-        if (number ? *number == name.mode : EqualsIgnoringAsciiCase(text, name.word)) {
-            return name.mode;
+    for (const ExtractionMode& row : kExtractionModes) {
+        if (number ? *number == row.number : EqualsIgnoringAsciiCase(text, row.word)) {
+            return row.number;
         }
     }
     return std::nullopt;
@@ -171,11 +154,11 @@ std::string CliHelp()
         "current folder.\n"
         "\n"
         "MODE, as a number or a word:\n";
-    for (const ModeName& name : kModeNames) {
-        std::string word = name.word;
+    for (const ExtractionMode& row : kExtractionModes) {
+        std::string word = row.word;
         word.resize(8, ' ');
-        help += "  " + std::to_string(name.mode) + "  " + word + name.input + " -> " + name.output +
-                "\n";
+        help += "  " + std::to_string(row.number) + "  " + word + SourceFileName(row.source) +
+                " -> " + row.outputName + "\n";
     }
     help += "\n--use-settings takes the mode from the settings file ";
     help += kSettingsFileName;

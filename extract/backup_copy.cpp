@@ -6,6 +6,7 @@
 #include <string>
 
 #include "extract/extraction_texts.h"
+#include "loglib/extraction_modes.h"
 #include "platform/notifier.h"
 #include "platform/text_stream.h"
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-char g_line[kLineBufferSize];
-
 // Texts are scanned a machine word at a time: eight bytes natively, four in
 // the 32-bit build, where wider integers would take two registers each.
 using Word = std::uintptr_t;
@@ -83,17 +81,12 @@ char LineByte(char byte)
 
 }  // namespace
 
-char* LineBuffer()
+void ClearLine(ExtractionLine& line)
 {
-    return g_line;
+    std::memset(line.bytes, ' ', sizeof line.bytes);
 }
 
-void ClearLine()
-{
-    std::memset(g_line, ' ', sizeof g_line);
-}
-
-void PlaceText(int column, const char* source, std::size_t available)
+void PlaceText(ExtractionLine& line, int column, const char* source, std::size_t available)
 {
     const std::size_t room =
         std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
@@ -103,12 +96,12 @@ void PlaceText(int column, const char* source, std::size_t available)
     if (count == 0) {
         return;
     }
-    char* target = g_line + column;
+    char* target = line.bytes + column;
     CopyBytes(target, source, count);
     target[count - 1] = LineByte(source[count - 1]);
 }
 
-void PlaceTerminatedText(int column, const char* text)
+void PlaceTerminatedText(ExtractionLine& line, int column, const char* text)
 {
     const auto room = static_cast<std::size_t>(kLineBufferSize - column);
     // The extent byte by byte, so that nothing past the NUL is read, and with
@@ -117,28 +110,29 @@ void PlaceTerminatedText(int column, const char* text)
     while (length < room && text[length] != '\0') {
         ++length;
     }
-    char* target = g_line + column;
+    char* target = line.bytes + column;
     CopyBytes(target, text, length);
     if (length < room) {
         target[length] = ' ';
     }
 }
 
-void StoreStampBytes(const std::uint8_t* source, const int (&offsets)[kStampColumns])
+void StoreStampBytes(ExtractionLine& line, const std::uint8_t* source,
+                     const int (&offsets)[kStampColumns])
 {
     for (int i = 0; i < kStampColumns; ++i) {
-        g_line[F047 + i] = LineByte(static_cast<char>(source[offsets[i]]));
+        line.bytes[F047 + i] = LineByte(static_cast<char>(source[offsets[i]]));
     }
 }
 
-void FinishLine()
+void FinishLine(ExtractionLine& line)
 {
-    g_line[kLineColumns] = '\r';
-    g_line[kLineColumns + 1] = '\n';
-    g_line[kLineColumns + 2] = '\0';
+    line.bytes[kLineColumns] = '\r';
+    line.bytes[kLineColumns + 1] = '\n';
+    line.bytes[kLineColumns + 2] = '\0';
 }
 
-bool WriteLine(OutputFile& output)
+bool WriteLine(OutputFile& output, const ExtractionLine& line)
 {
-    return output.Write(g_line, kLineBytesOnDisk);
+    return output.Write(line.bytes, kLineBytesOnDisk);
 }

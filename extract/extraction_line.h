@@ -1,6 +1,6 @@
-// The extraction line: 200 fixed columns, then CR LF, built in the one
-// process-wide line buffer of 203 bytes and written with one string write.
-// Every record of every extraction file is one such line.
+// The extraction line: 200 fixed columns, then CR LF, built in a buffer of
+// 203 bytes and written with one string write. Every record of every
+// extraction file is one such line.
 #pragma once
 
 #include <cstddef>
@@ -34,33 +34,37 @@ inline constexpr int kStampColumns = 11;
 inline constexpr int kMarkColumn = 46;
 inline constexpr int kF064Width = F092 - F064;
 
-// The line buffer itself, for the steps that edit a finished line.
-char* LineBuffer();
+// The bytes of one line as it is built; the extraction flow owns the one it
+// builds every record in.
+struct ExtractionLine {
+    char bytes[kLineBufferSize];
+};
 
 // Every byte that a placement or the stamp would bring to the line as NUL is
 // stored as a space instead, so that the line is final as it is built.
 
 // Sets all 203 bytes to spaces.
-void ClearLine();
+void ClearLine(ExtractionLine& line);
 
 // Copies the text at source, up to and including its first NUL (stored as a
 // space), to the line from column on. Nothing is written past position 202:
 // a longer text runs on into the following columns until the next placement
 // overwrites them. source must have available readable bytes: bytes past the
 // NUL may be read, though never more than available.
-void PlaceText(int column, const char* source, std::size_t available);
+void PlaceText(ExtractionLine& line, int column, const char* source, std::size_t available);
 
 // The same for a text of unknown extent, such as one that the log library
 // owns: no byte past its NUL is read, and at most what the line has room for.
-void PlaceTerminatedText(int column, const char* text);
+void PlaceTerminatedText(ExtractionLine& line, int column, const char* text);
 
 // Stores the byte source[offsets[i]] into column F047 + i for each of the
 // eleven stamp columns, whatever its value (NUL as a space). One call per
 // line, not one per byte: the stamp is stored on every record.
-void StoreStampBytes(const std::uint8_t* source, const int (&offsets)[kStampColumns]);
+void StoreStampBytes(ExtractionLine& line, const std::uint8_t* source,
+                     const int (&offsets)[kStampColumns]);
 
 // Ends the line with CR, LF and NUL.
-void FinishLine();
+void FinishLine(ExtractionLine& line);
 
 // Writes the 202 bytes of the finished line; false when the write failed.
-bool WriteLine(OutputFile& output);
+bool WriteLine(OutputFile& output, const ExtractionLine& line);

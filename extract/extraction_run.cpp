@@ -10,61 +10,67 @@
 #include "platform/notifier.h"
 #include "platform/output_file.h"
 
-OperationOutcome RunExtraction(RecordSource& source, const char* outputName, int start, int end,
-                               Notifier& notifier)
+namespace {
+
+// The one line that every record of every extraction is built in.
+ExtractionLine g_line;
+
+OperationOutcome Stopped(OutcomeStatus status)
 {
     OperationOutcome outcome;
-    if (LoadLogLibrary() == -1) {
-        notifier.Show(kMsgLogLibraryCannotOpen);
-        outcome.status = OutcomeStatus::kLogLibraryMissing;
-        return outcome;
-    }
-    if (!source.Open()) {
-        notifier.Show(source.OpenFailureMessage());
-        FreeLogLibrary();
-        outcome.status = OutcomeStatus::kDatabaseCannotOpen;
-        return outcome;
-    }
-    OutputFile output;
-    if (!output.Create(outputName)) {
-        notifier.Show(std::string(outputName) + kMsgSuffixCannotCreate);
-        source.Close();
-        FreeLogLibrary();
-        outcome.status = OutcomeStatus::kOutputCannotCreate;
-        return outcome;
-    }
-    outcome.outputName = outputName;
+    outcome.status = status;
+    return outcome;
+}
 
+// Reads, builds and writes records start to end, counted into the outcome,
+// until a read fails (reported here) or a write does. How the records ended:
+// finished, finished after a failed read, or not written.
+OutcomeStatus WriteRecords(RecordSource& source, OutputFile& output, int start, int end,
+                           Notifier& notifier, OperationOutcome& outcome)
+{
     // A 64-bit counter, so that an end of INT32_MAX still ends the loop.
-    bool written = true;
-    bool readFailed = false;
     for (std::int64_t n = start; n <= end; ++n) {
-        if (!source.ReadAndBuild(static_cast<int>(n))) {
+        if (!source.ReadAndBuild(static_cast<int>(n), g_line)) {
             notifier.Show(kMsgRecordNumberUnreadable);
-            readFailed = true;
-            break;
+            return OutcomeStatus::kFinishedAfterFailedRead;
         }
         ++outcome.itemsRead;
-        if (source.KeepLine()) {
-            if (!WriteLine(output)) {
-                written = false;
-                break;
+        if (source.FinishIfKept(g_line)) {
+            if (!WriteLine(output, g_line)) {
+                return OutcomeStatus::kOutputCannotWrite;
             }
             ++outcome.linesWritten;
         }
     }
+    return OutcomeStatus::kFinished;
+}
 
-    source.Close();
-    written = output.Close() && written;
-    // A file that did not reach the disk in full is never reported as finished.
-    if (written) {
-        notifier.Show(kMsgFinished);
-        outcome.status =
-            readFailed ? OutcomeStatus::kFinishedAfterFailedRead : OutcomeStatus::kFinished;
-    } else {
-        notifier.Show(std::string(outputName) + kMsgSuffixCannotWrite);
-        outcome.status = OutcomeStatus::kOutputCannotWrite;
+}  // namespace
+
+OperationOutcome RunExtraction(LogLibraryHold& library, RecordSource& source,
+                               const char* outputName, int start, int end, Notifier& notifier)
+{
+    if (!library.IsLoaded()) {
+        notifier.Show(kMsgLogLibraryCannotOpen);
+        return Stopped(OutcomeStatus::kLogLibraryMissing);
     }
-    FreeLogLibrary();
+    if (!source.IsOpen()) {
+        notifier.Show(source.OpenFailureMessage());
+        return Stopped(OutcomeStatus::kDatabaseCannotOpen);
+    }
+    OutputFile output;
+    if (!output.Create(outputName)) {
+        notifier.Show(std::string(outputName) + kMsgSuffixCannotCreate);
+        return Stopped(OutcomeStatus::kOutputCannotCreate);
+    }
+    OperationOutcome outcome;
+    outcome.outputName = outputName;
+    const OutcomeStatus records = WriteRecords(source, output, start, end, notifier, outcome);
+    source.CloseDatabase();
+    // A file that did not reach the disk in full is never reported as finished.
+    outcome.status = output.Close() ? records : OutcomeStatus::kOutputCannotWrite;
+    notifier.Show(Finished(outcome) ? std::string(kMsgFinished)
+                                    : std::string(outputName) + kMsgSuffixCannotWrite);
+    library.Release();
     return outcome;
 }

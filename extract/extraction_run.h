@@ -1,31 +1,39 @@
-// The flow that the version-4 and version-5 extractions share: bind the log
-// library, open the database, create the output file, read, build and write
-// the range of records, close everything, report, release the library.
+// The flow that the version-4 and version-5 extractions share: with the log
+// library held and the database open, create the output file, read, build and
+// write the range of records, close everything, report, release the library.
 #pragma once
 
 #include "extract/operation_outcome.h"
 
+class LogLibraryHold;
 class Notifier;
+struct ExtractionLine;
 
-// What one kind of extraction supplies to the shared flow.
+// What one kind of extraction supplies to the shared flow. It opens its
+// database when it is made, from the caller's hold on the library, and closes
+// it when it ends if the flow has not closed it before.
 class RecordSource {
 public:
     virtual ~RecordSource() = default;
 
-    // Opens the database; false when the library refuses.
-    virtual bool Open() = 0;
+    // Whether the database opened.
+    virtual bool IsOpen() const = 0;
     virtual const char* OpenFailureMessage() const = 0;
 
-    // Reads record n and builds its line; false when the read fails.
-    virtual bool ReadAndBuild(int recordNumber) = 0;
+    // Reads record n and builds its line, or what the mode's step reads of
+    // it; false when the read fails.
+    virtual bool ReadAndBuild(int recordNumber, ExtractionLine& line) = 0;
 
-    // The mode's last step on the finished line: true to write it.
-    virtual bool KeepLine() = 0;
+    // The mode's last step on the line: finishes a line that the mode keeps
+    // and returns true, or returns false for one that it drops.
+    virtual bool FinishIfKept(ExtractionLine& line) = 0;
 
-    virtual void Close() = 0;
+    virtual void CloseDatabase() = 0;
 };
 
 // Runs records start to end inclusive into outputName. Reports every outcome
-// through the notifier, returns it, and leaves the library released.
-OperationOutcome RunExtraction(RecordSource& source, const char* outputName, int start, int end,
-                               Notifier& notifier);
+// through the notifier and returns it. The library is released here when the
+// run has finished; when it stops early, the source and then the hold release
+// what they hold as they end.
+OperationOutcome RunExtraction(LogLibraryHold& library, RecordSource& source,
+                               const char* outputName, int start, int end, Notifier& notifier);

@@ -1,13 +1,5 @@
-// The file names and messages of the extractions and the backup range copy.
+// The messages of the extractions and the backup range copy.
 #pragma once
-
-inline constexpr const char* kVersion4OutputName = "TARVEK4_EXT_DAT.TXT";
-inline constexpr const char* kVersion5OutputName = "TARVEK5_EXT_DAT.TXT";
-inline constexpr const char* kJccOutputName = "TARVEK5_JCC_DAT.TXT";
-inline constexpr const char* kJcgOutputName = "TARVEK5_JCG_DAT.TXT";
-inline constexpr const char* kTownOutputName = "TARVEK5_TOWN_DAT.TXT";
-inline constexpr const char* kBackupInputName = "BAK0001.TXT";
-inline constexpr const char* kBackupOutputName = "TARVEK_CONV_DATA.TXT";
 
 inline constexpr const char* kMsgFinished = "終了しました";
 inline constexpr const char* kMsgRecordNumberUnreadable = "レコード番号が読めません";

@@ -28,59 +28,62 @@ constexpr int kText163Offset = 163;
 // without its separators.
 constexpr int kStampOffsets[kStampColumns] = {12, 13, 15, 16, 18, 19, 21, 22, 24, 25, 26};
 
-void PlaceContextText(int column, const std::uint8_t* context, int offset)
+void PlaceContextText(ExtractionLine& line, int column, const std::uint8_t* context, int offset)
 {
-    PlaceText(column, reinterpret_cast<const char*>(context + offset),
+    PlaceText(line, column, reinterpret_cast<const char*>(context + offset),
               static_cast<std::size_t>(kVersion4ContextSize - offset));
 }
 
 class Version4Source final : public RecordSource {
 public:
-    bool Open() override { return CallDbsDbrOpen(m_context, kVersion4DatabaseName) == 0; }
+    explicit Version4Source(const LogLibraryHold& library) : m_database(library) {}
+
+    bool IsOpen() const override { return m_database.IsOpen(); }
 
     const char* OpenFailureMessage() const override { return kMsgVersion4DatabaseCannotOpen; }
 
-    bool ReadAndBuild(int recordNumber) override
+    bool ReadAndBuild(int recordNumber, ExtractionLine& line) override
     {
-        if (CallDbsDbrRead(m_context, recordNumber) != 0) {
+        if (!m_database.Read(recordNumber)) {
             return false;
         }
-        BuildVersion4Line(m_context.bytes);
+        BuildVersion4Line(m_database.Context().bytes, line);
         return true;
     }
 
-    bool KeepLine() override { return true; }
+    bool FinishIfKept(ExtractionLine& /*line*/) override { return true; }
 
-    void Close() override { CallDbsDbrClose(m_context); }
+    void CloseDatabase() override { m_database.Close(); }
 
 private:
-    Version4Context m_context = {};
+    OpenVersion4Database m_database;
 };
 
 }  // namespace
 
-void BuildVersion4Line(const std::uint8_t* context)
+void BuildVersion4Line(const std::uint8_t* context, ExtractionLine& line)
 {
-    ClearLine();
-    PlaceContextText(F000, context, kCallsignOffset);
-    PlaceContextText(F007, context, kSuffixOffset);
-    PlaceContextText(F010, context, kCodeOffset);
-    PlaceContextText(F016, context, kText55Offset);
-    PlaceContextText(F022, context, kText36Offset);
-    PlaceContextText(F029, context, kText44Offset);
-    PlaceContextText(F032, context, kText66Offset);
-    PlaceContextText(F044, context, kText62Offset);
-    StoreStampBytes(context, kStampOffsets);
-    PlaceContextText(F058, context, kText28Offset);
-    PlaceContextText(F061, context, kText32Offset);
-    PlaceContextText(F064, context, kText79Offset);
-    PlaceContextText(F092, context, kText108Offset);
-    PlaceContextText(F146, context, kText163Offset);
-    FinishLine();
+    ClearLine(line);
+    PlaceContextText(line, F000, context, kCallsignOffset);
+    PlaceContextText(line, F007, context, kSuffixOffset);
+    PlaceContextText(line, F010, context, kCodeOffset);
+    PlaceContextText(line, F016, context, kText55Offset);
+    PlaceContextText(line, F022, context, kText36Offset);
+    PlaceContextText(line, F029, context, kText44Offset);
+    PlaceContextText(line, F032, context, kText66Offset);
+    PlaceContextText(line, F044, context, kText62Offset);
+    StoreStampBytes(line, context, kStampOffsets);
+    PlaceContextText(line, F058, context, kText28Offset);
+    PlaceContextText(line, F061, context, kText32Offset);
+    PlaceContextText(line, F064, context, kText79Offset);
+    PlaceContextText(line, F092, context, kText108Offset);
+    PlaceContextText(line, F146, context, kText163Offset);
+    FinishLine(line);
 }
 
 OperationOutcome ExtractVersion4(int start, int end, Notifier& notifier)
 {
-    Version4Source source;
-    return RunExtraction(source, kVersion4OutputName, start, end, notifier);
+    LogLibraryHold library;
+    Version4Source source(library);
+    return RunExtraction(library, source, kVersion4OutputName, start, end, notifier);
 }

@@ -7,10 +7,11 @@
 #include "extract/operation_outcome.h"
 
 class Notifier;
+struct ExtractionLine;
 
 // Builds the finished extraction line from the record at the start of a
 // 724-byte version-4 context.
-void BuildVersion4Line(const std::uint8_t* context);
+void BuildVersion4Line(const std::uint8_t* context, ExtractionLine& line);
 
 // Extracts records start to end inclusive; every outcome is reported through
 // the notifier and returned.

@@ -9,7 +9,6 @@
 #include "extract/extraction_texts.h"
 #include "extract/reference_filters.h"
 #include "loglib/log_library.h"
-#include "loglib/mode_numbers.h"
 
 namespace {
 
@@ -51,25 +50,26 @@ void ApplySlashRule(std::uint8_t* record)
     }
 }
 
-void PlaceRecordText(int column, const std::uint8_t* record, int offset)
+void PlaceRecordText(ExtractionLine& line, int column, const std::uint8_t* record, int offset)
 {
-    PlaceText(column, reinterpret_cast<const char*>(record + offset),
+    PlaceText(line, column, reinterpret_cast<const char*>(record + offset),
               static_cast<std::size_t>(kVersion5RecordSize - offset));
 }
 
 // Places the text whose address the record holds at addressOffset. The library
 // owns the text and gives no length: nothing past its NUL is read, and at
 // most what the line has room for. An address of 0 is an empty text.
-void PlaceAddressedText(int column, const std::uint8_t* record, int addressOffset)
+void PlaceAddressedText(ExtractionLine& line, int column, const std::uint8_t* record,
+                        int addressOffset)
 {
     const auto address = static_cast<std::uint32_t>(ReadInt32Le(record + addressOffset));
     if (address == 0) {
-        PlaceTerminatedText(column, "");
+        PlaceTerminatedText(line, column, "");
         return;
     }
     // The library hands out texts by 32-bit address, below 4 GiB in every build.
     // NOLINTNEXTLINE(performance-no-int-to-ptr)
-    PlaceTerminatedText(column, reinterpret_cast<const char*>(std::uintptr_t{address}));
+    PlaceTerminatedText(line, column, reinterpret_cast<const char*>(std::uintptr_t{address}));
 }
 
 int SuffixOffset(const std::uint8_t* record)
@@ -83,148 +83,149 @@ int SuffixOffset(const std::uint8_t* record)
 // The line's first steps, the same for the whole line and for the columns a
 // filter reads: a clear line, the slash rule, the leading text, its suffix
 // and the reference code.
-void PlaceLeadingColumns(std::uint8_t* record)
+void PlaceLeadingColumns(std::uint8_t* record, ExtractionLine& line)
 {
-    ClearLine();
+    ClearLine(line);
     ApplySlashRule(record);
-    PlaceRecordText(F000, record, kLeadingTextOffset);
-    PlaceRecordText(F007, record, SuffixOffset(record));
-    PlaceRecordText(F010, record, kCodeOffset);
+    PlaceRecordText(line, F000, record, kLeadingTextOffset);
+    PlaceRecordText(line, F007, record, SuffixOffset(record));
+    PlaceRecordText(line, F010, record, kCodeOffset);
 }
 
-const char* OutputNameOfMode(int mode)
+// The row of a mode that reads the version-5 database, or nullptr.
+const ExtractionMode* Version5Mode(int mode)
 {
-    switch (mode) {
-        case kModeVersion5:
-            return kVersion5OutputName;
-        case kModeJcc:
-            return kJccOutputName;
-        case kModeJcg:
-            return kJcgOutputName;
-        case kModeTown:
-            return kTownOutputName;
-        default:
-            return nullptr;
+    const ExtractionMode* row = FindExtractionMode(mode);
+    return row != nullptr && row->source == ModeSource::kVersion5Database ? row : nullptr;
+}
+
+// The filter of a mode; a mode without a row has none.
+ModeFilter FilterOfMode(int mode)
+{
+    const ExtractionMode* row = FindExtractionMode(mode);
+    return row == nullptr ? ModeFilter::kNone : row->filter;
+}
+
+void MarkAcceptedLine(ExtractionLine& line)
+{
+    if (line.bytes[kMarkColumn] != ' ') {
+        line.bytes[kMarkColumn] = 'C';
     }
 }
 
-void MarkAcceptedLine()
+void BlankF064(ExtractionLine& line)
 {
-    char* line = LineBuffer();
-    if (line[kMarkColumn] != ' ') {
-        line[kMarkColumn] = 'C';
-    }
-}
-
-void BlankF064()
-{
-    std::memset(LineBuffer() + F064, ' ', kF064Width);
+    std::memset(line.bytes + F064, ' ', kF064Width);
 }
 
 class Version5Source final : public RecordSource {
 public:
-    explicit Version5Source(int mode) : m_mode(mode) {}
+    Version5Source(const LogLibraryHold& library, const ExtractionMode& mode)
+        : m_database(library), m_mode(mode)
+    {
+    }
 
-    bool Open() override { return CallTarvekOpen(m_context, kVersion5DatabaseName) == 0; }
+    bool IsOpen() const override { return m_database.IsOpen(); }
 
     const char* OpenFailureMessage() const override { return kMsgVersion5DatabaseCannotOpen; }
 
     // The filtered modes build only the columns their test reads, and the
     // whole line only for a record the test accepts.
-    bool ReadAndBuild(int recordNumber) override
+    bool ReadAndBuild(int recordNumber, ExtractionLine& line) override
     {
-        if (CallVkdReadv(m_context, recordNumber, g_version5Record) != 0) {
+        if (!m_database.Read(recordNumber, g_version5Record)) {
             return false;
         }
-        if (m_mode == kModeVersion5) {
-            BuildVersion5Line(g_version5Record);
+        if (m_mode.filter == ModeFilter::kNone) {
+            BuildVersion5Line(g_version5Record, line);
         } else {
-            BuildVersion5FilterColumns(g_version5Record);
+            BuildVersion5FilterColumns(g_version5Record, line);
         }
         return true;
     }
 
     // The step on the columns built so far gives the step's verdict on the
     // whole line: it reads no other column. What it changed is built anew.
-    bool KeepLine() override
+    bool FinishIfKept(ExtractionLine& line) override
     {
-        if (m_mode == kModeVersion5) {
+        if (m_mode.filter == ModeFilter::kNone) {
             return true;
         }
-        if (!ApplyModeStep(m_mode)) {
+        if (!ApplyModeStep(m_mode.number, line)) {
             return false;
         }
-        BuildVersion5Line(g_version5Record);
-        return ApplyModeStep(m_mode);
+        BuildVersion5Line(g_version5Record, line);
+        return ApplyModeStep(m_mode.number, line);
     }
 
-    void Close() override { CallTarvekClose(m_context); }
+    void CloseDatabase() override { m_database.Close(); }
 
 private:
-    Version5Context m_context = {};
-    int m_mode;
+    OpenVersion5Database m_database;
+    const ExtractionMode& m_mode;
 };
 
 }  // namespace
 
-void BuildVersion5FilterColumns(std::uint8_t* record)
+void BuildVersion5FilterColumns(std::uint8_t* record, ExtractionLine& line)
 {
-    PlaceLeadingColumns(record);
-    StoreStampBytes(record, kStampOffsets);
+    PlaceLeadingColumns(record, line);
+    StoreStampBytes(line, record, kStampOffsets);
 }
 
-void BuildVersion5Line(std::uint8_t* record)
+void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line)
 {
-    PlaceLeadingColumns(record);
-    PlaceRecordText(F016, record, kText44Offset);
-    PlaceAddressedText(F022, record, kAddress825);
-    PlaceAddressedText(F029, record, kAddress829);
-    PlaceAddressedText(F032, record, kAddress833);
-    PlaceRecordText(F044, record, kText51Offset);
-    StoreStampBytes(record, kStampOffsets);
-    PlaceRecordText(F058, record, kText57Offset);
-    PlaceAddressedText(F061, record, kAddress821);
-    PlaceAddressedText(F064, record, kAddress837);
-    PlaceAddressedText(F092, record, kAddress841);
-    PlaceAddressedText(F146, record, kAddress845);
-    FinishLine();
+    PlaceLeadingColumns(record, line);
+    PlaceRecordText(line, F016, record, kText44Offset);
+    PlaceAddressedText(line, F022, record, kAddress825);
+    PlaceAddressedText(line, F029, record, kAddress829);
+    PlaceAddressedText(line, F032, record, kAddress833);
+    PlaceRecordText(line, F044, record, kText51Offset);
+    StoreStampBytes(line, record, kStampOffsets);
+    PlaceRecordText(line, F058, record, kText57Offset);
+    PlaceAddressedText(line, F061, record, kAddress821);
+    PlaceAddressedText(line, F064, record, kAddress837);
+    PlaceAddressedText(line, F092, record, kAddress841);
+    PlaceAddressedText(line, F146, record, kAddress845);
+    FinishLine(line);
 }
 
-bool ApplyModeStep(int mode)
+bool ApplyModeStep(int mode, ExtractionLine& line)
 {
-    char* line = LineBuffer();
-    switch (mode) {
-        case kModeJcc:
-            if (IsJccCode(line + F010, line + F047) != 1) {
+    switch (FilterOfMode(mode)) {
+        case ModeFilter::kJcc:
+            if (IsJccCode(line.bytes + F010, line.bytes + F047) != 1) {
                 return false;
             }
-            MarkAcceptedLine();
-            BlankF064();
+            MarkAcceptedLine(line);
+            BlankF064(line);
             return true;
-        case kModeJcg:
-            if (IsJcgCode(line + F010) != 1) {
+        case ModeFilter::kJcg:
+            if (IsJcgCode(line.bytes + F010) != 1) {
                 return false;
             }
-            MarkAcceptedLine();
-            BlankF064();
+            MarkAcceptedLine(line);
+            BlankF064(line);
             return true;
-        case kModeTown:
-            if (IsTownCode(line + F010) != 1) {
+        case ModeFilter::kTown:
+            if (IsTownCode(line.bytes + F010) != 1) {
                 return false;
             }
-            MarkAcceptedLine();
+            MarkAcceptedLine(line);
             return true;
-        default:
+        case ModeFilter::kNone:
             return true;
     }
+    return true;
 }
 
 OperationOutcome ExtractVersion5(int start, int end, int mode, Notifier& notifier)
 {
-    const char* outputName = OutputNameOfMode(mode);
-    if (outputName == nullptr) {
+    const ExtractionMode* row = Version5Mode(mode);
+    if (row == nullptr) {
         return {};
     }
-    Version5Source source(mode);
-    return RunExtraction(source, outputName, start, end, notifier);
+    LogLibraryHold library;
+    Version5Source source(library, *row);
+    return RunExtraction(library, source, row->outputName, start, end, notifier);
 }

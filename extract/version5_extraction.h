@@ -8,20 +8,21 @@
 #include "extract/operation_outcome.h"
 
 class Notifier;
+struct ExtractionLine;
 
 // Builds the finished extraction line from an 864-byte version-5 record.
 // Every '/' among the record's first 203 bytes is first turned into NUL, in
 // place, as the record's texts are split at their slashes.
-void BuildVersion5Line(std::uint8_t* record);
+void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line);
 
 // Builds only what the filters of modes 3 to 5 read, code F010 to F015 and
 // stamp F047 to F057, as BuildVersion5Line would leave them, with the same
 // slash rule; no other column is built.
-void BuildVersion5FilterColumns(std::uint8_t* record);
+void BuildVersion5FilterColumns(std::uint8_t* record, ExtractionLine& line);
 
 // The mode's step on a finished line: runs its filter, marks column 46 and
 // blanks F064 as the mode requires. True when the line is to be written.
-bool ApplyModeStep(int mode);
+bool ApplyModeStep(int mode, ExtractionLine& line);
 
 // Extracts records start to end inclusive for mode 2, 3, 4 or 5; every
 // outcome is reported through the notifier and returned. Any other mode runs

@@ -150,10 +150,10 @@ void CheckModeStep(const std::string& finished, int mode)
             expected.replace(F064, kF064Width, kF064Width, ' ');
         }
     }
-    char* line = LineBuffer();
-    std::memcpy(line, finished.data(), kLineBufferSize);
-    FUZZ_CHECK(ApplyModeStep(mode) == (rule.result == 1));
-    FUZZ_CHECK(std::memcmp(line, expected.data(), kLineBufferSize) == 0);
+    const auto line = std::make_unique<ExtractionLine>();
+    std::memcpy(line->bytes, finished.data(), kLineBufferSize);
+    FUZZ_CHECK(ApplyModeStep(mode, *line) == (rule.result == 1));
+    FUZZ_CHECK(std::memcmp(line->bytes, expected.data(), kLineBufferSize) == 0);
 }
 
 }  // namespace

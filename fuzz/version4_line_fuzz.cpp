@@ -73,9 +73,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(context.get(), data, std::min<std::size_t>(size, kVersion4ContextSize));
     const std::string before(reinterpret_cast<const char*>(context.get()), kVersion4ContextSize);
 
-    BuildVersion4Line(context.get());
+    // Its own allocation, so that a write past the line is a finding.
+    const auto built = std::make_unique<ExtractionLine>();
+    BuildVersion4Line(context.get(), *built);
 
-    const char* line = LineBuffer();
+    const char* line = built->bytes;
     FUZZ_CHECK(std::memchr(line, '\0', kLineColumns) == nullptr);
     FUZZ_CHECK(line[200] == '\r' && line[201] == '\n' && line[202] == '\0');
     const Line expected = ExpectedLine(context.get());

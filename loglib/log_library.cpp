@@ -4,7 +4,6 @@
 #include <string>
 
 #include "loglib/entry_points.h"
-#include "loglib/mode_numbers.h"
 #include "platform/debug_trace.h"
 #include "platform/foreign_call.h"
 #include "platform/module_loader.h"
@@ -77,6 +76,14 @@ void FreeLogLibrary()
     g_entryPoints = {};
 }
 
+void LogLibraryHold::Release()
+{
+    if (m_loaded) {
+        FreeLogLibrary();
+        m_loaded = false;
+    }
+}
+
 int CallDbsDbrOpen(Version4Context& context, const char* databaseName)
 {
     return g_entryPoints.DbsDbrOpen(context.bytes, databaseName);
@@ -107,26 +114,65 @@ void CallTarvekClose(Version5Context& context)
     g_entryPoints.TarvekClose(context.bytes, 0);
 }
 
+OpenVersion4Database::OpenVersion4Database(const LogLibraryHold& library)
+    : m_open(library.IsLoaded() && CallDbsDbrOpen(m_context, kVersion4DatabaseName) == 0)
+{
+}
+
+void OpenVersion4Database::Close()
+{
+    if (m_open) {
+        CallDbsDbrClose(m_context);
+        m_open = false;
+    }
+}
+
+OpenVersion5Database::OpenVersion5Database(const LogLibraryHold& library)
+    : m_open(library.IsLoaded() && CallTarvekOpen(m_context, kVersion5DatabaseName) == 0)
+{
+}
+
+void OpenVersion5Database::Close()
+{
+    if (m_open) {
+        CallTarvekClose(m_context);
+        m_open = false;
+    }
+}
+
+namespace {
+
+// What a mode counts. A number above the table's, which only a hand-edited
+// settings file holds, counts what the highest mode reads.
+ModeSource CountedSource(int mode)
+{
+    const int counted = mode < kModeCount ? mode : kModeCount - 1;
+    const ExtractionMode* row = FindExtractionMode(counted);
+    return row == nullptr ? ModeSource::kBackupText : row->source;
+}
+
+}  // namespace
+
 int GetRecordCount(int mode, Notifier& notifier)
 {
-    if (LoadLogLibrary() == -1) {
+    const LogLibraryHold library;
+    if (!library.IsLoaded()) {
         notifier.Show(kMsgLogLibraryCannotOpen);
         return -1;
     }
-    int count = -1;
-    if (mode == kModeVersion4) {
-        Version4Context context = {};
-        if (CallDbsDbrOpen(context, kVersion4DatabaseName) == 0) {
-            count = ReadInt32Le(context.bytes + kVersion4CountOffset);
-            CallDbsDbrClose(context);
+    switch (CountedSource(mode)) {
+        case ModeSource::kVersion4Database: {
+            const OpenVersion4Database database(library);
+            return database.IsOpen() ? ReadInt32Le(database.Context().bytes + kVersion4CountOffset)
+                                     : -1;
         }
-    } else if (mode >= kModeVersion5) {
-        Version5Context context = {};
-        if (CallTarvekOpen(context, kVersion5DatabaseName) == 0) {
-            count = ReadInt32Le(context.bytes + kVersion5CountOffset);
-            CallTarvekClose(context);
+        case ModeSource::kVersion5Database: {
+            const OpenVersion5Database database(library);
+            return database.IsOpen() ? ReadInt32Le(database.Context().bytes + kVersion5CountOffset)
+                                     : -1;
         }
+        case ModeSource::kBackupText:
+            return -1;
     }
-    FreeLogLibrary();
-    return count;
+    return -1;
 }

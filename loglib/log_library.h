@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
+#include "loglib/extraction_modes.h"
+
 class Notifier;
 
 inline constexpr const char* kLogLibraryFileName = "TARVEK50.DLL";
-inline constexpr const char* kVersion4DatabaseName = "TARVEK.DBS";
-inline constexpr const char* kVersion5DatabaseName = "TARVEK.VDB";
 inline constexpr const char* kMsgLogLibraryCannotOpen = "TARVEK50.DLLがオープンできません";
 
 // The version-4 context: the library's state of an open "TARVEK.DBS". After a
@@ -39,6 +39,22 @@ int LoadLogLibrary();
 // Releases the library loaded by LoadLogLibrary.
 void FreeLogLibrary();
 
+// An operation's hold on the library: loaded when made, released when it
+// ends, or earlier by Release() where a flow orders its releases.
+class LogLibraryHold {
+public:
+    LogLibraryHold() : m_loaded(LoadLogLibrary() == 0) {}
+    ~LogLibraryHold() { Release(); }
+    LogLibraryHold(const LogLibraryHold&) = delete;
+    LogLibraryHold& operator=(const LogLibraryHold&) = delete;
+
+    bool IsLoaded() const { return m_loaded; }
+    void Release();
+
+private:
+    bool m_loaded;
+};
+
 // The record count of the database that the mode reads (mode 1 "TARVEK.DBS",
 // 2 and above "TARVEK.VDB"), exactly as the library reports it, or -1 when the
 // library or the database cannot be opened, or for a mode of 0 or below.
@@ -62,3 +78,48 @@ void CallDbsDbrClose(Version4Context& context);
 int CallTarvekOpen(Version5Context& context, const char* databaseName);
 int CallVkdReadv(Version5Context& context, int recordNumber, std::uint8_t* record);
 void CallTarvekClose(Version5Context& context);
+
+// The version-4 database "TARVEK.DBS", opened for an operation that holds the
+// library when made (nothing is called without it), closed when it ends or
+// earlier by Close().
+class OpenVersion4Database {
+public:
+    explicit OpenVersion4Database(const LogLibraryHold& library);
+    ~OpenVersion4Database() { Close(); }
+    OpenVersion4Database(const OpenVersion4Database&) = delete;
+    OpenVersion4Database& operator=(const OpenVersion4Database&) = delete;
+
+    bool IsOpen() const { return m_open; }
+    void Close();
+
+    // Reads record n into the context; false when the read fails.
+    bool Read(int recordNumber) { return CallDbsDbrRead(m_context, recordNumber) == 0; }
+    const Version4Context& Context() const { return m_context; }
+
+private:
+    Version4Context m_context = {};
+    bool m_open;
+};
+
+// The version-5 database "TARVEK.VDB", in the same way.
+class OpenVersion5Database {
+public:
+    explicit OpenVersion5Database(const LogLibraryHold& library);
+    ~OpenVersion5Database() { Close(); }
+    OpenVersion5Database(const OpenVersion5Database&) = delete;
+    OpenVersion5Database& operator=(const OpenVersion5Database&) = delete;
+
+    bool IsOpen() const { return m_open; }
+    void Close();
+
+    // Reads record n into the 864-byte record; false when the read fails.
+    bool Read(int recordNumber, std::uint8_t* record)
+    {
+        return CallVkdReadv(m_context, recordNumber, record) == 0;
+    }
+    const Version5Context& Context() const { return m_context; }
+
+private:
+    Version5Context m_context = {};
+    bool m_open;
+};

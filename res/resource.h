@@ -8,7 +8,8 @@
 // Icons.
 #define IDI_APP_ICON 127
 
-// Controls of IDD_EXTRACTION_DIALOG. The mode buttons are IDC_MODE_VER4 + mode - 1.
+// Controls of IDD_EXTRACTION_DIALOG. The mode buttons are consecutive, from
+// IDC_MODE_VER4 on, in the order of their ordinals in kExtractionModes.
 #define IDC_START 1000
 #define IDC_END 1001
 #define IDC_MODE_VER4 1004

@@ -12,17 +12,17 @@ bool IsValidRecordRange(int start, int end)
 
 OperationOutcome RunModeExtraction(int mode, int start, int end, Notifier& notifier)
 {
-    switch (mode) {
-        case kModeBackupCopy:
-            return CopyBackupRange(start, end, notifier);
-        case kModeVersion4:
-            return ExtractVersion4(start, end, notifier);
-        case kModeVersion5:
-        case kModeJcc:
-        case kModeJcg:
-        case kModeTown:
-            return ExtractVersion5(start, end, mode, notifier);
-        default:
-            return {};
+    const ExtractionMode* row = FindExtractionMode(mode);
+    if (row == nullptr) {
+        return {};
     }
+    switch (row->source) {
+        case ModeSource::kBackupText:
+            return CopyBackupRange(start, end, notifier);
+        case ModeSource::kVersion4Database:
+            return ExtractVersion4(start, end, notifier);
+        case ModeSource::kVersion5Database:
+            return ExtractVersion5(start, end, mode, notifier);
+    }
+    return {};
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "extract/operation_outcome.h"
-#include "loglib/mode_numbers.h"
+#include "loglib/extraction_modes.h"
 
 class Notifier;
 
@@ -13,8 +13,7 @@ class Notifier;
 // pass.
 bool IsValidRecordRange(int start, int end);
 
-// Runs the operation of the mode on records (or, for mode 0, lines) start to
-// end: 0 the backup range copy, 1 the version-4 extraction, 2 to 5 the
-// version-5 extraction of that mode; returns its outcome. Any other mode runs
-// nothing and reports nothing.
+// Runs the operation of the mode on records (or, for the backup copy, lines)
+// start to end: the one that reads the mode's source; returns its outcome. A
+// number that names no mode runs nothing and reports nothing.
 OperationOutcome RunModeExtraction(int mode, int start, int end, Notifier& notifier);

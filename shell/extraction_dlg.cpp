@@ -3,6 +3,7 @@
 // probe and the extractions.
 #include "shell/extraction_dlg.h"
 
+#include "loglib/extraction_modes.h"
 #include "loglib/log_library.h"
 #include "platform/decimal.h"
 #include "res/resource.h"
@@ -19,6 +20,13 @@ int RecordNumber(const std::string& text)
 {
     return ParseDecimal(text.data(), text.size());
 }
+
+// The button of ordinal n is the control IDC_MODE_VER4 + n: the resource
+// identifiers follow the order of the ordinals in kExtractionModes.
+constexpr int kFirstModeButtonId = IDC_MODE_VER4;
+static_assert(IDC_MODE_VER5 == kFirstModeButtonId + 1 && IDC_MODE_JCC == kFirstModeButtonId + 2 &&
+              IDC_MODE_JCG == kFirstModeButtonId + 3 && IDC_MODE_TOWN == kFirstModeButtonId + 4 &&
+              kModeButtonCount == 5);
 
 }  // namespace
 
@@ -113,27 +121,35 @@ HICON CExtractionDlg::OnQueryDragIcon()
 
 void CExtractionDlg::OnModeVer4()
 {
-    OnMode(kModeVersion4);
+    OnModeButton(IDC_MODE_VER4);
 }
 
 void CExtractionDlg::OnModeVer5()
 {
-    OnMode(kModeVersion5);
+    OnModeButton(IDC_MODE_VER5);
 }
 
 void CExtractionDlg::OnModeJcc()
 {
-    OnMode(kModeJcc);
+    OnModeButton(IDC_MODE_JCC);
 }
 
 void CExtractionDlg::OnModeJcg()
 {
-    OnMode(kModeJcg);
+    OnModeButton(IDC_MODE_JCG);
 }
 
 void CExtractionDlg::OnModeTown()
 {
-    OnMode(kModeTown);
+    OnModeButton(IDC_MODE_TOWN);
+}
+
+void CExtractionDlg::OnModeButton(int controlId)
+{
+    const ExtractionMode* row = FindModeOfButton(controlId - kFirstModeButtonId);
+    if (row != nullptr) {
+        OnMode(row->number);
+    }
 }
 
 // Blanks both fields while the count is taken, proposes 1 to the count when
@@ -164,18 +180,12 @@ void CExtractionDlg::ShowFullRange(int count)
 
 Button* CExtractionDlg::ModeButton(int mode)
 {
-    switch (mode) {
-        case kModeVersion4:
-            return &m_btnVer4;
-        case kModeVersion5:
-            return &m_btnVer5;
-        case kModeJcc:
-            return &m_btnJcc;
-        case kModeJcg:
-            return &m_btnJcg;
-        case kModeTown:
-            return &m_btnTown;
-        default:
-            return nullptr;
+    const ExtractionMode* row = FindExtractionMode(mode);
+    if (row == nullptr || row->button == kNoModeButton) {
+        return nullptr;
     }
+    // In the order of the buttons' ordinals.
+    Button* const buttons[kModeButtonCount] = {&m_btnVer4, &m_btnVer5, &m_btnJcc, &m_btnJcg,
+                                               &m_btnTown};
+    return buttons[row->button];
 }

@@ -28,7 +28,10 @@ private:
     void OnModeJcg();
     void OnModeTown();
 
-    // The steps that the five mode handlers share.
+    // What the five mode handlers share: the mode of the button clicked.
+    void OnModeButton(int controlId);
+
+    // The steps of a click on the mode's button.
     void OnMode(int mode);
 
     // Shows the range 1 to count in the fields.

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
-#include "extract/extraction_texts.h"
+#include "loglib/extraction_modes.h"
 
 namespace {
 
@@ -122,21 +122,13 @@ TEST(CliArgumentsTest, WrongArgumentsAreNamed)
 // The help names every mode with its number, word and output file.
 TEST(CliArgumentsTest, HelpListsEveryMode)
 {
-    struct Mode {
-        const char* number;
-        const char* word;
-        const char* output;
-    };
-    const Mode modes[] = {{"0", "backup", kBackupOutputName}, {"1", "ver4", kVersion4OutputName},
-                          {"2", "ver5", kVersion5OutputName}, {"3", "jcc", kJccOutputName},
-                          {"4", "jcg", kJcgOutputName},       {"5", "town", kTownOutputName}};
     const std::string help = CliHelp();
-    for (const Mode& mode : modes) {
-        const std::string line = std::string("  ") + mode.number + "  " + mode.word;
+    for (const ExtractionMode& mode : kExtractionModes) {
+        const std::string line = "  " + std::to_string(mode.number) + "  " + mode.word;
         const std::size_t at = help.find(line);
         ASSERT_NE(std::string::npos, at) << line;
         const std::string rest = help.substr(at, help.find('\n', at) - at);
-        EXPECT_NE(std::string::npos, rest.find(mode.output)) << rest;
+        EXPECT_NE(std::string::npos, rest.find(mode.outputName)) << rest;
     }
     EXPECT_NE(std::string::npos, help.find(CliUsage()));
 }

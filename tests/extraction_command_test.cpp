@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -109,6 +110,11 @@ const ModeRow kModeRows[] = {
 
 TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
 {
+    // One row for each mode, in number order.
+    ASSERT_EQ(std::size(kExtractionModes), std::size(kModeRows));
+    for (std::size_t i = 0; i < std::size(kModeRows); ++i) {
+        EXPECT_EQ(kExtractionModes[i].number, kModeRows[i].mode);
+    }
     for (const ModeRow& row : kModeRows) {
         SCOPED_TRACE(row.mode);
         ScratchFolder scratch;

@@ -10,17 +10,18 @@
 
 namespace {
 
-void Place(int column, const std::string& text)
+void Place(ExtractionLine& line, int column, const std::string& text)
 {
-    PlaceText(column, text.c_str(), text.size() + 1);
+    PlaceText(line, column, text.c_str(), text.size() + 1);
 }
 
 TEST(ExtractionLineTest, EmptyLineIsTwoHundredSpacesAndCrLf)
 {
-    ClearLine();
-    FinishLine();
-    EXPECT_EQ(std::string(kLineColumns, ' ') + "\r\n", FinishedLine());
-    EXPECT_EQ('\0', LineBuffer()[kLineBytesOnDisk]);
+    ExtractionLine built{};
+    ClearLine(built);
+    FinishLine(built);
+    EXPECT_EQ(std::string(kLineColumns, ' ') + "\r\n", FinishedLine(built));
+    EXPECT_EQ('\0', built.bytes[kLineBytesOnDisk]);
 }
 
 struct OverlapCase {
@@ -31,6 +32,7 @@ struct OverlapCase {
 
 TEST(ExtractionLineTest, LongerTextRunsOnUntilTheNextPlacementOverwritesIt)
 {
+    ExtractionLine built{};
     const OverlapCase cases[] = {
         // P and its NUL overwrite columns 7 and 8; column 9 keeps the J.
         {"ten then one", {{F000, "ABCDEFGHIJ"}, {F007, "P"}}, "ABCDEFGP J"},
@@ -40,45 +42,48 @@ TEST(ExtractionLineTest, LongerTextRunsOnUntilTheNextPlacementOverwritesIt)
     };
     for (const OverlapCase& c : cases) {
         SCOPED_TRACE(c.name);
-        ClearLine();
+        ClearLine(built);
         for (const auto& [column, text] : c.placements) {
-            Place(column, text);
+            Place(built, column, text);
         }
-        FinishLine();
-        EXPECT_EQ(c.columns0to9, FinishedLine().substr(0, 10));
+        FinishLine(built);
+        EXPECT_EQ(c.columns0to9, FinishedLine(built).substr(0, 10));
     }
 }
 
 TEST(ExtractionLineTest, LastFieldKeepsFiftyFourBytesAndTheLineEndStays)
 {
+    ExtractionLine built{};
     const std::string text60 = std::string(30, 'a') + std::string(30, 'b');
-    ClearLine();
-    Place(F146, text60);
-    FinishLine();
-    EXPECT_EQ(ExpectedLine({{F146, text60.substr(0, 54)}}), FinishedLine());
+    ClearLine(built);
+    Place(built, F146, text60);
+    FinishLine(built);
+    EXPECT_EQ(ExpectedLine({{F146, text60.substr(0, 54)}}), FinishedLine(built));
 }
 
 TEST(ExtractionLineTest, NothingIsWrittenPastPosition202)
 {
+    ExtractionLine built{};
     char guard[16];
     std::memset(guard, 'g', sizeof guard);
     const std::string text(300, 'x');
-    ClearLine();
-    PlaceText(F146, text.c_str(), text.size() + 1);
+    ClearLine(built);
+    PlaceText(built, F146, text.c_str(), text.size() + 1);
     EXPECT_EQ(std::string(kLineBufferSize - F146, 'x'),
-              std::string(LineBuffer() + F146, kLineBufferSize - F146));
-    FinishLine();
-    EXPECT_EQ(ExpectedLine({{F146, text.substr(0, 54)}}), FinishedLine());
+              std::string(built.bytes + F146, kLineBufferSize - F146));
+    FinishLine(built);
+    EXPECT_EQ(ExpectedLine({{F146, text.substr(0, 54)}}), FinishedLine(built));
     EXPECT_EQ(std::string(sizeof guard, 'g'), std::string(guard, sizeof guard));
 }
 
 TEST(ExtractionLineTest, PlacementReadsNoMoreThanAvailable)
 {
+    ExtractionLine built{};
     const char unterminated[4] = {'W', 'X', 'Y', 'Z'};
-    ClearLine();
-    PlaceText(F032, unterminated, 3);
-    FinishLine();
-    EXPECT_EQ(ExpectedLine({{F032, "WXY"}}), FinishedLine());
+    ClearLine(built);
+    PlaceText(built, F032, unterminated, 3);
+    FinishLine(built);
+    EXPECT_EQ(ExpectedLine({{F032, "WXY"}}), FinishedLine(built));
 }
 
 }  // namespace

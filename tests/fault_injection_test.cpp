@@ -39,16 +39,6 @@ using Messages = std::vector<std::string>;
 const std::string kFinished = "終了しました";
 const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
 
-// The version-5 modes and their output files.
-struct Version5Output {
-    int mode;
-    const char* file;
-};
-const Version5Output kVersion5Outputs[] = {{2, "TARVEK5_EXT_DAT.TXT"},
-                                           {3, "TARVEK5_JCC_DAT.TXT"},
-                                           {4, "TARVEK5_JCG_DAT.TXT"},
-                                           {5, "TARVEK5_TOWN_DAT.TXT"}};
-
 // Three version-4 records, and three version-5 records that the filters judge
 // apart: 1101 passes the JCC test, 11003B the JCG and the town tests, 10007
 // the JCG test.
@@ -144,6 +134,18 @@ TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
 }
 
 #ifndef _WIN32
+// The modes that read the version-5 database, in number order.
+std::vector<int> Version5Modes()
+{
+    std::vector<int> modes;
+    for (const ExtractionMode& row : kExtractionModes) {
+        if (row.source == ModeSource::kVersion5Database) {
+            modes.push_back(row.number);
+        }
+    }
+    return modes;
+}
+
 // While it lives, the calling thread is bound by permission bits even when it
 // runs as root: it gives up the capabilities that override them, and takes
 // them back at the end. Capabilities belong to the thread, and the
@@ -212,8 +214,8 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
         }
         countFromProbe = GetRecordCount(2, notifier);
         ExtractVersion4(1, 3, notifier);
-        for (const Version5Output& output : kVersion5Outputs) {
-            ExtractVersion5(1, 3, output.mode, notifier);
+        for (const int mode : Version5Modes()) {
+            ExtractVersion5(1, 3, mode, notifier);
         }
         CopyBackupRange(1, 2, notifier);
         modeRead = ReadSettings();
@@ -242,7 +244,7 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
     std::string expected =
         "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"
         "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n";
-    for (int mode = 2; mode <= 5; ++mode) {
+    for (std::size_t mode = 0; mode < Version5Modes().size(); ++mode) {
         expected += "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n";
     }
     EXPECT_EQ(ReadFileBytes(trace.string()), expected);

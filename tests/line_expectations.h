@@ -1,4 +1,4 @@
-// Expected extraction lines for the tests: what the finished line buffer
+// Expected extraction lines for the tests: what a finished line
 // holds, and a line written out from its fields by the layout's rules.
 #pragma once
 
@@ -8,9 +8,9 @@
 #include "extract/extraction_line.h"
 
 // The 202 bytes that a write of the finished line puts on disk.
-inline std::string FinishedLine()
+inline std::string FinishedLine(const ExtractionLine& line)
 {
-    return std::string(LineBuffer(), kLineBytesOnDisk);
+    return std::string(line.bytes, kLineBytesOnDisk);
 }
 
 // A line holding each text from its column on, spaces elsewhere, and CR LF.

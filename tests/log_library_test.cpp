@@ -94,6 +94,41 @@ TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
     EXPECT_EQ("", StandinTrace());
 }
 
+// The holds release what they took once, early or at their end, and a
+// database is opened only under a hold that loaded the library.
+TEST_F(LogLibraryTest, HoldsReleaseOnceInTheOrderTheyEnd)
+{
+    WriteDatabases();
+    InstallStandin();
+    StartStandinTrace();
+    {
+        LogLibraryHold library;
+        ASSERT_TRUE(library.IsLoaded());
+        const OpenVersion4Database database4(library);
+        OpenVersion5Database database5(library);
+        EXPECT_TRUE(database4.IsOpen());
+        EXPECT_TRUE(database5.IsOpen());
+        database5.Close();
+        EXPECT_FALSE(database5.IsOpen());
+        database5.Close();
+    }
+    EXPECT_EQ(
+        "load\nDbsDbrOpen TARVEK.DBS\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\n"
+        "DbsDbrClose\nunload\n",
+        StandinTrace());
+    EXPECT_FALSE(IsLogLibraryLoaded());
+
+    WriteFileBytes("STANDIN_TRACE.TXT", "");
+    {
+        LogLibraryHold library;
+        library.Release();
+        EXPECT_FALSE(library.IsLoaded());
+        const OpenVersion4Database database(library);
+        EXPECT_FALSE(database.IsOpen());
+    }
+    EXPECT_EQ("load\nunload\n", StandinTrace());
+}
+
 TEST_F(LogLibraryTest, CountPassesThroughAsTheLibraryReportsIt)
 {
     WriteDatabases();

@@ -33,6 +33,7 @@ private:
 
 TEST(Version4LineTest, EachTextGoesToItsField)
 {
+    ExtractionLine built{};
     Version4Record record;
     record.Text(0, "JA1ABC")
         .Text(8, "1")
@@ -48,7 +49,7 @@ TEST(Version4LineTest, EachTextGoesToItsField)
         .Text(79, "Taito")
         .Text(108, "remark")
         .Text(163, "last");
-    BuildVersion4Line(record.Bytes());
+    BuildVersion4Line(record.Bytes(), built);
     EXPECT_EQ(ExpectedLine({{F000, "JA1ABC"},
                             {F007, "1"},
                             {F010, "100106"},
@@ -63,14 +64,15 @@ TEST(Version4LineTest, EachTextGoesToItsField)
                             {F064, "Taito"},
                             {F092, "remark"},
                             {F146, "last"}}),
-              FinishedLine());
+              FinishedLine(built));
 }
 
 TEST(Version4LineTest, EmptyRecordGivesSpaces)
 {
+    ExtractionLine built{};
     Version4Record record;
-    BuildVersion4Line(record.Bytes());
-    EXPECT_EQ(ExpectedLine({}), FinishedLine());
+    BuildVersion4Line(record.Bytes(), built);
+    EXPECT_EQ(ExpectedLine({}), FinishedLine(built));
 }
 
 struct Version4Case {
@@ -83,6 +85,7 @@ struct Version4Case {
 
 TEST(Version4LineTest, FieldEdges)
 {
+    ExtractionLine built{};
     const Version4Case cases[] = {
         {"stamp groups without separators", 12, "12/34/56 78:90X", F047, "1234567890X"},
         {"two-letter F044 leaves column 46 blank", 62, "AB", F044, "AB "},
@@ -97,8 +100,8 @@ TEST(Version4LineTest, FieldEdges)
         SCOPED_TRACE(c.name);
         Version4Record record;
         record.Text(c.offset, c.text);
-        BuildVersion4Line(record.Bytes());
-        const std::string line = FinishedLine();
+        BuildVersion4Line(record.Bytes(), built);
+        const std::string line = FinishedLine(built);
         EXPECT_EQ(c.expected, line.substr(static_cast<std::size_t>(c.column), c.expected.size()));
         EXPECT_EQ(static_cast<std::size_t>(kLineBytesOnDisk), line.size());
         EXPECT_EQ("\r\n", line.substr(kLineColumns));
@@ -107,32 +110,35 @@ TEST(Version4LineTest, FieldEdges)
 
 TEST(Version4LineTest, StampBytesAreCopiedWhateverTheirValue)
 {
+    ExtractionLine built{};
     Version4Record record;
     const std::uint8_t stamp[16] = {'1',  '2', 0xFF, 0,    '4', 0x1A, '5',  '6',
                                     0x0D, '7', '8',  0x7F, 0,   'A',  0x0A, 0x81};
     std::memcpy(record.Bytes() + 12, stamp, sizeof stamp);
-    BuildVersion4Line(record.Bytes());
+    BuildVersion4Line(record.Bytes(), built);
     const std::string expected = {'1', '2', ' ', '4', '5', '6', '7', '8', ' ', 'A', '\n'};
-    EXPECT_EQ(expected, FinishedLine().substr(F047, kStampColumns));
+    EXPECT_EQ(expected, FinishedLine(built).substr(F047, kStampColumns));
 }
 
 TEST(Version4LineTest, TextWithoutNulInItsRoomRunsOnIntoTheNextPlaces)
 {
+    ExtractionLine built{};
     Version4Record record;
     // Offset 28 room is 4 bytes; "59912" runs into offset 32's room.
     std::memcpy(record.Bytes() + 28, "599123", 6);
     record.Bytes()[34] = 0;
-    BuildVersion4Line(record.Bytes());
+    BuildVersion4Line(record.Bytes(), built);
     // F058 gets "599123", then F061 is placed from offset 32: "23".
-    EXPECT_EQ("59923 ", FinishedLine().substr(F058, 6));
+    EXPECT_EQ("59923 ", FinishedLine(built).substr(F058, 6));
 }
 
 TEST(Version4LineTest, LastTextWithoutNulFillsItsFieldUpToTheLineEnd)
 {
+    ExtractionLine built{};
     Version4Record record;
     std::memset(record.Bytes() + 163, 'z', kVersion4ContextSize - 163);
-    BuildVersion4Line(record.Bytes());
-    EXPECT_EQ(ExpectedLine({{F146, std::string(54, 'z')}}), FinishedLine());
+    BuildVersion4Line(record.Bytes(), built);
+    EXPECT_EQ(ExpectedLine({{F146, std::string(54, 'z')}}), FinishedLine(built));
 }
 
 }  // namespace

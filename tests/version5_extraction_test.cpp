@@ -52,6 +52,7 @@ private:
 
 TEST(Version5LineTest, EachTextGoesToItsField)
 {
+    ExtractionLine built{};
     Version5Record record;
     record.Text(0, "JA2WCC/1")
         .Text(21, "24/05/03 12:34J")
@@ -66,7 +67,7 @@ TEST(Version5LineTest, EachTextGoesToItsField)
         .Address(837, "Taito-ku")
         .Address(841, "remark")
         .Address(845, "last");
-    BuildVersion5Line(record.Bytes());
+    BuildVersion5Line(record.Bytes(), built);
     EXPECT_EQ(ExpectedLine({{F000, "JA2WCC"},
                             {F007, "1"},
                             {F010, "100106"},
@@ -81,17 +82,18 @@ TEST(Version5LineTest, EachTextGoesToItsField)
                             {F064, "Taito-ku"},
                             {F092, "remark"},
                             {F146, "last"}}),
-              FinishedLine());
+              FinishedLine(built));
 }
 
 TEST(Version5LineTest, ZeroAddressesAndEmptyTextsGiveSpaces)
 {
+    ExtractionLine built{};
     Version5Record record;
     for (int offset : kAddressOffsets) {
         record.Address(offset, nullptr);
     }
-    BuildVersion5Line(record.Bytes());
-    EXPECT_EQ(ExpectedLine({}), FinishedLine());
+    BuildVersion5Line(record.Bytes(), built);
+    EXPECT_EQ(ExpectedLine({}), FinishedLine(built));
 }
 
 struct LeadingCase {
@@ -104,6 +106,7 @@ struct LeadingCase {
 
 TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
 {
+    ExtractionLine built{};
     const LeadingCase cases[] = {
         {"one slash", "ABCDEF/12", "", "", ExpectedLine({{F000, "ABCDEF 12"}})},
         {"two slashes drop the rest", "ABCDEF/12/P", "", "", ExpectedLine({{F000, "ABCDEF 12"}})},
@@ -125,10 +128,10 @@ TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
             record.Address(offset, nullptr);
         }
         // The filtered modes build the filters' columns first, then the line.
-        BuildVersion5FilterColumns(record.Bytes());
-        const std::string filterColumns = FinishedLine();
-        BuildVersion5Line(record.Bytes());
-        EXPECT_EQ(c.expected, FinishedLine());
+        BuildVersion5FilterColumns(record.Bytes(), built);
+        const std::string filterColumns = FinishedLine(built);
+        BuildVersion5Line(record.Bytes(), built);
+        EXPECT_EQ(c.expected, FinishedLine(built));
         EXPECT_EQ(c.expected.substr(F010, F016 - F010), filterColumns.substr(F010, F016 - F010));
         EXPECT_EQ(c.expected.substr(F047, kStampColumns),
                   filterColumns.substr(F047, kStampColumns));
@@ -137,14 +140,16 @@ TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
 
 TEST(Version5LineTest, OnlyTheFirstThreeCharactersOfTheTextAt51Survive)
 {
+    ExtractionLine built{};
     Version5Record record;
     record.Text(51, "ABCDE");
-    BuildVersion5Line(record.Bytes());
-    EXPECT_EQ("ABC  ", FinishedLine().substr(F044, 5));
+    BuildVersion5Line(record.Bytes(), built);
+    EXPECT_EQ("ABC  ", FinishedLine(built).substr(F044, 5));
 }
 
 TEST(Version5LineTest, SlashRuleChangesOnlyTheFirst203Bytes)
 {
+    ExtractionLine built{};
     Version5Record record;
     std::memset(record.Bytes() + 57, '/', 300);
     record.Bytes()[357] = 0;
@@ -153,22 +158,23 @@ TEST(Version5LineTest, SlashRuleChangesOnlyTheFirst203Bytes)
     record.StoreAddress(833, record.Bytes() + 190);
     std::memcpy(record.Bytes() + 400, "EF/GH", 6);
     record.StoreAddress(841, record.Bytes() + 400);
-    BuildVersion5Line(record.Bytes());
+    BuildVersion5Line(record.Bytes(), built);
     EXPECT_EQ(0, record.Bytes()[202]);
     EXPECT_EQ('/', record.Bytes()[203]);
-    EXPECT_EQ("AB ", FinishedLine().substr(F032, 3));
-    EXPECT_EQ("EF/GH ", FinishedLine().substr(F092, 6));
+    EXPECT_EQ("AB ", FinishedLine(built).substr(F032, 3));
+    EXPECT_EQ("EF/GH ", FinishedLine(built).substr(F092, 6));
 }
 
 TEST(Version5LineTest, BytesThatTheNextReadDoesNotWriteKeepThePreviousRecord)
 {
+    ExtractionLine built{};
     Version5Record record;
     record.Text(0, "ABCDEFGHIJKL/12").Text(37, "");
-    BuildVersion5Line(record.Bytes());
+    BuildVersion5Line(record.Bytes(), built);
     // The next record's leading text is shorter; the rest of the old one stays.
     record.Text(0, "AB");
-    BuildVersion5Line(record.Bytes());
-    EXPECT_EQ("AB     DEF", FinishedLine().substr(0, 10));
+    BuildVersion5Line(record.Bytes(), built);
+    EXPECT_EQ("AB     DEF", FinishedLine(built).substr(0, 10));
 }
 
 struct ModeCase {
@@ -183,6 +189,7 @@ struct ModeCase {
 
 TEST(Version5ModeStepTest, FilterThenMarkThenBlank)
 {
+    ExtractionLine built{};
     const ModeCase cases[] = {
         {2, "520101", "XYZ", true, "520101", "XYZ", false},
         {2, "12345A", "XY", true, "12345A", "XY ", false},
@@ -200,13 +207,13 @@ TEST(Version5ModeStepTest, FilterThenMarkThenBlank)
         Version5Record record;
         record.Text(0, "JA1ABC").Text(21, "24/05/03 12:34J").Text(37, c.code).Text(51, c.text51);
         record.Address(837, "QTH text of twenty-eight bytes");
-        BuildVersion5Line(record.Bytes());
-        const std::string before = FinishedLine();
-        EXPECT_EQ(c.kept, ApplyModeStep(c.mode));
+        BuildVersion5Line(record.Bytes(), built);
+        const std::string before = FinishedLine(built);
+        EXPECT_EQ(c.kept, ApplyModeStep(c.mode, built));
         if (!c.kept) {
             continue;
         }
-        const std::string after = FinishedLine();
+        const std::string after = FinishedLine(built);
         EXPECT_EQ(c.codeAfter, after.substr(F010, 6));
         EXPECT_EQ(c.f044After, after.substr(F044, 3));
         EXPECT_EQ(c.f064Blank ? std::string(28, ' ') : before.substr(F064, 28),
