@@ -14,23 +14,6 @@ using namespace standin_db;
 
 namespace {
 
-// Offset and room of each text of the version-4 record image.
-struct Version4Place {
-    std::string Version4RecordTexts::*text;
-    int offset;
-    int room;  // bytes up to the next place, NUL included
-};
-
-constexpr Version4Place kVersion4Places[] = {
-    {&Version4RecordTexts::f000, 0, 8},    {&Version4RecordTexts::f007, 8, 4},
-    {&Version4RecordTexts::f047, 12, 16},  {&Version4RecordTexts::f058, 28, 4},
-    {&Version4RecordTexts::f061, 32, 4},   {&Version4RecordTexts::f022, 36, 8},
-    {&Version4RecordTexts::f029, 44, 4},   {&Version4RecordTexts::f010, 48, 7},
-    {&Version4RecordTexts::f016, 55, 7},   {&Version4RecordTexts::f044, 62, 4},
-    {&Version4RecordTexts::f032, 66, 13},  {&Version4RecordTexts::f064, 79, 29},
-    {&Version4RecordTexts::f092, 108, 55}, {&Version4RecordTexts::f146, 163, 117},
-};
-
 struct FileCloser {
     // The close that counts is checked where the file is written in full.
     void operator()(std::FILE* file) const { (void)std::fclose(file); }
@@ -84,10 +67,9 @@ bool BuildVersion4RecordImage(const Version4RecordTexts& texts, Version4RecordIm
 
 bool FitsVersion5Record(const Version5RecordTexts& texts)
 {
-    const std::string* copied[kVersion5CopiedTexts] = {
-        &texts.leading, &texts.stamp, &texts.code, &texts.text44, &texts.text51, &texts.text57};
     for (int i = 0; i < kVersion5CopiedTexts; ++i) {
-        if (copied[i]->size() > static_cast<std::size_t>(kVersion5CopiedMaxLengths[i])) {
+        if ((texts.*kVersion5CopiedMembers[i]).size() >
+            static_cast<std::size_t>(kVersion5CopiedMaxLengths[i])) {
             return false;
         }
     }

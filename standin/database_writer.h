@@ -19,6 +19,23 @@ struct Version4RecordTexts {
     std::string f000, f007, f010, f016, f022, f029, f032, f044, f047, f058, f061, f064, f092, f146;
 };
 
+// Offset and room of each text of the version-4 record image.
+struct Version4Place {
+    std::string Version4RecordTexts::*text;
+    int offset;
+    int room;  // bytes up to the next place, NUL included
+};
+
+inline constexpr Version4Place kVersion4Places[] = {
+    {&Version4RecordTexts::f000, 0, 8},    {&Version4RecordTexts::f007, 8, 4},
+    {&Version4RecordTexts::f047, 12, 16},  {&Version4RecordTexts::f058, 28, 4},
+    {&Version4RecordTexts::f061, 32, 4},   {&Version4RecordTexts::f022, 36, 8},
+    {&Version4RecordTexts::f029, 44, 4},   {&Version4RecordTexts::f010, 48, 7},
+    {&Version4RecordTexts::f016, 55, 7},   {&Version4RecordTexts::f044, 62, 4},
+    {&Version4RecordTexts::f032, 66, 13},  {&Version4RecordTexts::f064, 79, 29},
+    {&Version4RecordTexts::f092, 108, 55}, {&Version4RecordTexts::f146, 163, 117},
+};
+
 // Builds the record image: each text at its offset, padded with NULs up to
 // the next text. Returns false, leaving image unspecified, when a text does
 // not fit its room with its NUL (the stamp: more than 15 bytes); texts are
@@ -33,6 +50,11 @@ struct Version5RecordTexts {
     std::string leading, stamp, code, text44, text51, text57;
     std::string addressed[7];
 };
+
+// The six copied texts, in the order of the format's copied offsets.
+inline constexpr std::string Version5RecordTexts::*kVersion5CopiedMembers[] = {
+    &Version5RecordTexts::leading, &Version5RecordTexts::stamp,  &Version5RecordTexts::code,
+    &Version5RecordTexts::text44,  &Version5RecordTexts::text51, &Version5RecordTexts::text57};
 
 // The longest texts VKD_readv copies, so that each ends before the next place
 // of the record buffer: leading 20, stamp 15, code 6, text44 6, text51 5,

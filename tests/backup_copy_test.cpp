@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/notifier.h"
+#include "extract/extraction_texts.h"
+#include "loglib/extraction_modes.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -24,8 +26,8 @@ using namespace std::string_literals;
 
 const std::string kInput = "BAK0001.TXT";
 const std::string kOutput = "TARVEK_CONV_DATA.TXT";
-const std::vector<std::string> kFinished = {"終了しました"};
-const std::vector<std::string> kCannotWrite = {"TARVEK_CONV_DATA.TXTファイルに書き込めません"};
+const std::vector<std::string> kFinished = {kMsgFinished};
+const std::vector<std::string> kCannotWrite = {CannotWriteMessage(kBackupOutputName)};
 
 const std::string kFiveLines = "L1\r\nL2\r\nL3\r\nL4\r\nL5\r\n";
 const std::string k250 = std::string(200, 'a') + std::string(50, 'b');
@@ -123,7 +125,7 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
     ScratchFolder scratch;
     RecordingNotifier notifier;
     EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kBackupInputNotFound);
-    EXPECT_EQ(notifier.Messages(), std::vector<std::string>{"BAK0001.TXTファイルが見つかりません"});
+    EXPECT_EQ(notifier.Messages(), std::vector<std::string>{kMsgBackupInputNotFound});
     EXPECT_FALSE(FileExists(kOutput));
 
     const std::string previous = "previous output\r\n";
@@ -131,7 +133,7 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
     fs::create_directory(kInput);
     RecordingNotifier second;
     CopyBackupRange(1, 5, second);
-    EXPECT_EQ(second.Messages(), std::vector<std::string>{"BAK0001.TXTファイルが見つかりません"});
+    EXPECT_EQ(second.Messages(), std::vector<std::string>{kMsgBackupInputNotFound});
     EXPECT_EQ(ReadFileBytes(kOutput), previous);
 }
 
@@ -146,7 +148,7 @@ TEST(BackupCopyOutput, CannotCreate)
     EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kOutputCannotCreate);
 
     EXPECT_EQ(notifier.Messages(),
-              std::vector<std::string>{"TARVEK_CONV_DATA.TXTファイルが作成できません"});
+              std::vector<std::string>{CannotCreateMessage(kBackupOutputName)});
     EXPECT_TRUE(fs::is_directory(kOutput));
     EXPECT_TRUE(fs::is_empty(kOutput));
 }
@@ -167,19 +169,10 @@ const FullDeviceRow kFullDeviceRows[] = {
     {"nothing_to_write", kFiveLines, 6, 9, kFinished},
 };
 
-// The build lays out a folder whose TARVEK_CONV_DATA.TXT is a link to the
-// full device: a Windows program under Wine cannot make such a link itself.
 TEST(BackupCopyOutput, FullDevice)
 {
-    const std::string folder = TestExecutableFolder() + "full_device";
-    // Opened rather than looked up: Wine reports no attributes for a device.
-    std::FILE* device = std::fopen((folder + "/" + kOutput).c_str(), "rb");
-    ASSERT_NE(device, nullptr) << "the build made no " << folder << "/" << kOutput
-                               << " linked to /dev/full (no /dev/full on the build machine?)";
-    std::fclose(device);
-    // The scratch folder gives back the previous working directory at the end.
-    ScratchFolder scratch;
-    fs::current_path(folder);
+    const FullDeviceFolder folder("full_device", kOutput);
+    ASSERT_TRUE(folder.IsReady());
     for (const FullDeviceRow& row : kFullDeviceRows) {
         SCOPED_TRACE(row.name);
         WriteFileBytes(kInput, row.input);

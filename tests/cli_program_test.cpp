@@ -18,7 +18,6 @@
 #include "platform/notifier.h"
 #include "shell/dialog_texts.h"
 #include "shell/settings.h"
-#include "standin/database_writer.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -62,24 +61,12 @@ Outcome RunProgram(const std::vector<std::string_view>& arguments)
 void WriteSources()
 {
     WriteVersion4Log({"JA4AAA", "JA4AAA", "JA4AAA"});
-    std::vector<Version5RecordTexts> records;
+    std::vector<Version5Sample> samples;
     for (const char* code : {"1101", "11003B", "28004A", "01001C"}) {
-        Version5RecordTexts texts;
-        texts.leading = "JA5AAA";
-        texts.code = code;
-        records.push_back(texts);
+        samples.push_back({"JA5AAA", code});
     }
-    ASSERT_TRUE(WriteVersion5Database(kVersion5DatabaseName, records));
+    WriteVersion5Log(samples);
     WriteFileBytes(kBackupInputName, "BAK1\r\nBAK2\r\nBAK3\r\n");
-}
-
-std::set<std::string> FolderContents()
-{
-    std::set<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::current_path())) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
 }
 
 // What a folder lacks for a run.

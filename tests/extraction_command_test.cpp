@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "platform/notifier.h"
-#include "standin/database_writer.h"
+#include "extract/extraction_texts.h"
+#include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -22,7 +23,7 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-const std::string kFinished = "終了しました";
+const std::string kFinished = kMsgFinished;
 
 struct RangeRow {
     int start;
@@ -61,36 +62,8 @@ void WriteSources()
     WriteVersion4Log({"JA4AAA", "JA4BBB", "JA4CCC"});
 
     // Town codes pass every filter's test but JCC's; JCC takes a city code.
-    std::vector<Version5RecordTexts> records;
-    for (const auto& [call, code] : {std::pair{"JA5AAA", "1101"}, std::pair{"JA5BBB", "11003B"},
-                                     std::pair{"JA5CCC", "28004A"}}) {
-        Version5RecordTexts texts;
-        texts.leading = call;
-        texts.code = code;
-        records.push_back(texts);
-    }
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+    WriteVersion5Log({{"JA5AAA", "1101"}, {"JA5BBB", "11003B"}, {"JA5CCC", "28004A"}});
     WriteFileBytes("BAK0001.TXT", "BAK1\r\nBAK2\r\nBAK3\r\n");
-}
-
-std::set<std::string> FolderContents()
-{
-    std::set<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::current_path())) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
-// The first six bytes of each 202-byte line.
-std::vector<std::string> LineStarts(const std::string& file)
-{
-    const std::string bytes = ReadFileBytes(file);
-    std::vector<std::string> starts;
-    for (std::size_t at = 0; at + 202 <= bytes.size(); at += 202) {
-        starts.push_back(bytes.substr(at, 6));
-    }
-    return starts;
 }
 
 struct ModeRow {
@@ -132,7 +105,7 @@ TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
         if (row.mode == kModeBackupCopy) {
             EXPECT_EQ("BAK2\r\nBAK3\r\n", ReadFileBytes(row.file));
         } else {
-            EXPECT_EQ(row.lineStarts, LineStarts(row.file));
+            EXPECT_EQ(row.lineStarts, LineFields(row.file, F000, 6));
         }
     }
 }

@@ -12,32 +12,21 @@
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "platform/notifier.h"
-#include "standin/database_writer.h"
+#include "extract/extraction_texts.h"
+#include "loglib/log_library.h"
+#include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
 namespace {
 
 using Messages = std::vector<std::string>;
 
-const std::string kFinished = "終了しました";
-const std::string kUnreadable = "レコード番号が読めません";
-const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
+const std::string kFinished = kMsgFinished;
+const std::string kUnreadable = kMsgRecordNumberUnreadable;
+const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // The callsigns of the records, one per record number from 1.
 const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
-
-// The lines of an output file; each must be 202 bytes ending in CR LF.
-std::vector<std::string> OutputLines(const std::string& name)
-{
-    const std::string bytes = ReadFileBytes(name);
-    EXPECT_EQ(0U, bytes.size() % kLineBytesOnDisk) << name;
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at + kLineBytesOnDisk <= bytes.size(); at += kLineBytesOnDisk) {
-        lines.push_back(bytes.substr(at, kLineBytesOnDisk));
-        EXPECT_EQ("\r\n", lines.back().substr(kLineColumns));
-    }
-    return lines;
-}
 
 std::vector<std::string> Callsigns(const std::vector<std::string>& lines)
 {
@@ -118,7 +107,7 @@ TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     WriteFileBytes("TARVEK4_EXT_DAT.TXT", "earlier output\r\n");
     EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion4(1, 5, m_notifier).status);
-    EXPECT_EQ(Messages{"TARVEK.DBSがオープンできません"}, m_notifier.Messages());
+    EXPECT_EQ(Messages{kMsgVersion4DatabaseCannotOpen}, m_notifier.Messages());
     EXPECT_EQ("earlier output\r\n", ReadFileBytes("TARVEK4_EXT_DAT.TXT"));
     EXPECT_EQ("load\nDbsDbrOpen TARVEK.DBS\nunload\n", StandinTrace());
 }
@@ -148,19 +137,14 @@ const Version5Row kVersion5Rows[] = {
     {"JA1EEE", "5001", "NNX"},     // nothing
 };
 
-void WriteVersion5Log()
+void WriteVersion5Rows()
 {
-    std::vector<Version5RecordTexts> records;
+    std::vector<Version5Sample> samples;
     for (const Version5Row& row : kVersion5Rows) {
-        Version5RecordTexts texts;
-        texts.leading = row.leading;
-        texts.stamp = "09/12/31 23:59J";
-        texts.code = row.code;
-        texts.text51 = row.text51;
-        texts.addressed[4] = "QTH that the JCC and JCG files blank";
-        records.push_back(texts);
+        samples.push_back({row.leading, row.code, "09/12/31 23:59J", row.text51,
+                           "QTH that the JCC and JCG files blank"});
     }
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+    WriteVersion5Log(samples);
 }
 
 struct ModeCase {
@@ -173,7 +157,7 @@ struct ModeCase {
 
 TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 {
-    WriteVersion5Log();
+    WriteVersion5Rows();
     InstallStandin();
     const ModeCase cases[] = {
         {2,
@@ -203,7 +187,7 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 
 TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 {
-    WriteVersion5Log();
+    WriteVersion5Rows();
     InstallStandin();
     ExtractVersion5(1, 5, 2, m_notifier);
     std::string marks;
@@ -227,7 +211,7 @@ TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 
 TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 {
-    WriteVersion5Log();
+    WriteVersion5Rows();
     InstallStandin();
     WriteFileBytes("TARVEK5_TOWN_DAT.TXT", "earlier output\r\n");
     ExtractVersion5(5, 5, 5, m_notifier);
@@ -237,7 +221,7 @@ TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 
 TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 {
-    WriteVersion5Log();
+    WriteVersion5Rows();
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
@@ -253,22 +237,19 @@ TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 
 TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
 {
-    WriteVersion5Log();
+    WriteVersion5Rows();
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion5(1, 5, 3, m_notifier).status);
-    EXPECT_EQ(Messages{"TARVEK50.VDBがオープンできません"}, m_notifier.Messages());
+    EXPECT_EQ(Messages{kMsgVersion5DatabaseCannotOpen}, m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
     EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nunload\n", StandinTrace());
 }
 
 TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 {
-    std::vector<Version5RecordTexts> records(2);
-    records[0].leading = "ABCDEFGHIJKL/12";
-    records[1].leading = "AB";
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+    WriteVersion5Log({{"ABCDEFGHIJKL/12"}, {"AB"}});
     InstallStandin();
     ExtractVersion5(1, 2, 2, m_notifier);
     const std::vector<std::string> lines = OutputLines("TARVEK5_EXT_DAT.TXT");
@@ -283,15 +264,15 @@ TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
 {
     WriteVersion4Log(kCallsigns);
-    WriteVersion5Log();
+    WriteVersion5Rows();
     InstallStandin();
     StartStandinTrace();
     std::filesystem::create_directory("TARVEK4_EXT_DAT.TXT");
     std::filesystem::create_directory("TARVEK5_JCG_DAT.TXT");
     EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion4(1, 5, m_notifier).status);
     EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion5(1, 5, 4, m_notifier).status);
-    EXPECT_EQ((Messages{"TARVEK4_EXT_DAT.TXTファイルが作成できません",
-                        "TARVEK5_JCG_DAT.TXTファイルが作成できません"}),
+    EXPECT_EQ((Messages{CannotCreateMessage(kVersion4OutputName),
+                        CannotCreateMessage(kJcgOutputName)}),
               m_notifier.Messages());
     EXPECT_EQ(
         "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n"
@@ -303,43 +284,23 @@ TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
 
 namespace {
 
-// The build lays out a folder whose output files are links to the full
-// device (a Windows program under Wine cannot make such links itself).
 class FullDeviceTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_folder = TestExecutableFolder() + "full_device_extraction";
-        std::FILE* device = std::fopen((m_folder + "/TARVEK4_EXT_DAT.TXT").c_str(), "rb");
-        ASSERT_NE(device, nullptr)
-            << "the build made no " << m_folder << " with links to /dev/full";
-        std::fclose(device);
-        std::filesystem::current_path(m_folder);
+        ASSERT_TRUE(m_folder.IsReady());
         InstallStandin();
         StartStandinTrace();
     }
 
-    void TearDown() override
-    {
-        for (const char* name : {"TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL", "STANDIN_TRACE.TXT"}) {
-            std::filesystem::remove(name);
-        }
-    }
-
-    ScratchFolder m_scratch;
-    std::string m_folder;
+    FullDeviceFolder m_folder{"full_device_extraction", kVersion4OutputName};
 };
 
-// Callsigns of a log long enough that its output outgrows the write buffer.
-std::vector<Version5RecordTexts> ManyVersion5Records(int count)
+// Records of a log long enough that its output outgrows the write buffer.
+std::vector<Version5Sample> ManyVersion5Records(int count)
 {
-    std::vector<Version5RecordTexts> records(static_cast<std::size_t>(count));
-    for (auto& record : records) {
-        record.leading = "JA1ABC";
-        record.code = "1101";
-        record.text51 = "JEX";
-    }
-    return records;
+    return std::vector<Version5Sample>(static_cast<std::size_t>(count),
+                                       Version5Sample{"JA1ABC", "1101", "", "JEX"});
 }
 
 int CountOf(const std::string& text, const std::string& what)
@@ -354,14 +315,13 @@ int CountOf(const std::string& text, const std::string& what)
 TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
 {
     WriteVersion4Log(kCallsigns);
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(5)));
+    WriteVersion5Log(ManyVersion5Records(5));
     RecordingNotifier notifier;
     EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, notifier).status);
     EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, notifier).status);
     EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, notifier).status);
-    EXPECT_EQ((Messages{"TARVEK4_EXT_DAT.TXTファイルに書き込めません",
-                        "TARVEK5_EXT_DAT.TXTファイルに書き込めません",
-                        "TARVEK5_JCC_DAT.TXTファイルに書き込めません"}),
+    EXPECT_EQ((Messages{CannotWriteMessage(kVersion4OutputName),
+                        CannotWriteMessage(kVersion5OutputName), CannotWriteMessage(kJccOutputName)}),
               notifier.Messages());
     // Every run closed its database and released the library.
     EXPECT_EQ(3, CountOf(StandinTrace(), "unload"));
@@ -373,10 +333,10 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
 TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 {
     constexpr int kRecords = 2000;  // 404,000 bytes of lines
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(kRecords)));
+    WriteVersion5Log(ManyVersion5Records(kRecords));
     RecordingNotifier notifier;
     ExtractVersion5(1, kRecords, 2, notifier);
-    EXPECT_EQ(Messages{"TARVEK5_EXT_DAT.TXTファイルに書き込めません"}, notifier.Messages());
+    EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, notifier.Messages());
     const int reads = CountOf(StandinTrace(), "VKD_readv");
     EXPECT_GT(reads, 0);
     EXPECT_LT(reads, kRecords);
@@ -385,7 +345,7 @@ TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 
 TEST_F(FullDeviceTest, RunThatWritesNothingStillFinishes)
 {
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", ManyVersion5Records(3)));
+    WriteVersion5Log(ManyVersion5Records(3));
     RecordingNotifier notifier;
     // Code 1101 is no town: nothing is written, so nothing can fail.
     ExtractVersion5(1, 3, 5, notifier);

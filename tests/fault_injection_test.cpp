@@ -27,7 +27,8 @@
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "shell/settings.h"
-#include "standin/database_writer.h"
+#include "extract/extraction_texts.h"
+#include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -36,39 +37,20 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-const std::string kFinished = "終了しました";
-const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
+const std::string kFinished = kMsgFinished;
+const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // Three version-4 records, and three version-5 records that the filters judge
 // apart: 1101 passes the JCC test, 11003B the JCG and the town tests, 10007
 // the JCG test.
 void WriteDatabases()
 {
-    Version4RecordTexts texts4;
-    texts4.f000 = "JA1ABC";
-    texts4.f047 = "24/05/03 12:34J";
-    Version4RecordImage image;
-    ASSERT_TRUE(BuildVersion4RecordImage(texts4, image));
-    ASSERT_TRUE(WriteVersion4Database(kVersion4DatabaseName, {image, image, image}));
-
-    std::vector<Version5RecordTexts> records;
+    WriteVersion4Log({"JA1ABC", "JA1ABC", "JA1ABC"}, "24/05/03 12:34J");
+    std::vector<Version5Sample> samples;
     for (const char* code : {"1101", "11003B", "10007"}) {  // JCC; JCG and town; JCG
-        Version5RecordTexts texts5;
-        texts5.leading = "JA1ABC/1";
-        texts5.stamp = "24/05/03 12:34J";
-        texts5.code = code;
-        texts5.text51 = "JSR";
-        records.push_back(texts5);
+        samples.push_back({"JA1ABC/1", code, "24/05/03 12:34J", "JSR"});
     }
-    ASSERT_TRUE(WriteVersion5Database(kVersion5DatabaseName, records));
-}
-
-// The lines of an output file, each 202 bytes.
-std::size_t LineCount(const char* file)
-{
-    const std::string bytes = ReadFileBytes(file);
-    EXPECT_EQ(bytes.size() % kLineBytesOnDisk, 0U) << file;
-    return bytes.size() / kLineBytesOnDisk;
+    WriteVersion5Log(samples);
 }
 
 class FaultInjectionTest : public testing::Test {
@@ -127,8 +109,8 @@ TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
         ExtractVersion4(1, 3, notifier);
         ExtractVersion5(1, 3, 2, notifier);
         EXPECT_EQ(notifier.Messages(), (Messages{kFinished, kFinished}));
-        EXPECT_EQ(LineCount("TARVEK4_EXT_DAT.TXT"), 3U);
-        EXPECT_EQ(LineCount("TARVEK5_EXT_DAT.TXT"), 3U);
+        EXPECT_EQ(OutputLines("TARVEK4_EXT_DAT.TXT").size(), 3U);
+        EXPECT_EQ(OutputLines("TARVEK5_EXT_DAT.TXT").size(), 3U);
         EXPECT_FALSE(IsLogLibraryLoaded());
     }
 }
@@ -224,12 +206,12 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
     fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
 
     EXPECT_EQ(countFromProbe, 3);
-    EXPECT_EQ(notifier.Messages(), (Messages{"TARVEK4_EXT_DAT.TXTファイルが作成できません",
-                                             "TARVEK5_EXT_DAT.TXTファイルが作成できません",
-                                             "TARVEK5_JCC_DAT.TXTファイルが作成できません",
-                                             "TARVEK5_JCG_DAT.TXTファイルが作成できません",
-                                             "TARVEK5_TOWN_DAT.TXTファイルが作成できません",
-                                             "TARVEK_CONV_DATA.TXTファイルが作成できません"}));
+    EXPECT_EQ(notifier.Messages(), (Messages{CannotCreateMessage(kVersion4OutputName),
+                                             CannotCreateMessage(kVersion5OutputName),
+                                             CannotCreateMessage(kJccOutputName),
+                                             CannotCreateMessage(kJcgOutputName),
+                                             CannotCreateMessage(kTownOutputName),
+                                             CannotCreateMessage(kBackupOutputName)}));
     // A missing settings file that cannot be created reads as the default.
     EXPECT_EQ(modeRead, kDefaultMode);
     std::vector<std::string> names;
@@ -253,16 +235,10 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
 }
 #endif
 
-// The build lays out a folder whose output files are links to the full
-// device (a Windows program under Wine cannot make such links itself).
 TEST(FaultInjectionFullDevice, FilteredRunsReportTheFailedWriteInsteadOfFinished)
 {
-    const std::string folder = TestExecutableFolder() + "full_device_faults";
-    std::FILE* device = std::fopen((folder + "/TARVEK5_JCG_DAT.TXT").c_str(), "rb");
-    ASSERT_NE(device, nullptr) << "the build made no " << folder << " with links to /dev/full";
-    std::fclose(device);
-    ScratchFolder scratch;  // gives back the working directory at the end
-    fs::current_path(folder);
+    const FullDeviceFolder folder("full_device_faults", kJcgOutputName);
+    ASSERT_TRUE(folder.IsReady());
     WriteDatabases();
     InstallStandin();
     StartStandinTrace();
@@ -271,12 +247,9 @@ TEST(FaultInjectionFullDevice, FilteredRunsReportTheFailedWriteInsteadOfFinished
     ExtractVersion5(1, 3, 4, notifier);
     ExtractVersion5(1, 3, 5, notifier);
     const std::string trace = StandinTrace();
-    for (const char* name : {"TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL", "STANDIN_TRACE.TXT"}) {
-        fs::remove(name);
-    }
 
-    EXPECT_EQ(notifier.Messages(), (Messages{"TARVEK5_JCG_DAT.TXTファイルに書き込めません",
-                                             "TARVEK5_TOWN_DAT.TXTファイルに書き込めません"}));
+    EXPECT_EQ(notifier.Messages(), (Messages{CannotWriteMessage(kJcgOutputName),
+                                             CannotWriteMessage(kTownOutputName)}));
     const std::string run =
         "load\nTarvekOpen 0 TARVEK.VDB 0\nVKD_readv 1\nVKD_readv 2\nVKD_readv 3\n"
         "TarvekClose 0\nunload\n";

@@ -10,22 +10,20 @@
 
 #include "loglib/entry_points.h"
 #include "platform/notifier.h"
-#include "standin/database_writer.h"
 #include "tests/test_support.h"
 
 namespace {
 
 const std::vector<std::string> kNoMessages;
-const std::vector<std::string> kLibraryMessage = {"TARVEK50.DLLがオープンできません"};
+const std::vector<std::string> kLibraryMessage = {kMsgLogLibraryCannotOpen};
 
 // Databases of 3 version-4 and 5 version-5 records, so that the count tells
 // which one was opened.
 void WriteDatabases()
 {
     WriteVersion4Log({"JA1ABC", "JA1ABC", "JA1ABC"});
-    Version5RecordTexts record;
-    record.leading = "JA1ABC/1";
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", {record, record, record, record, record}));
+    const Version5Sample record{"JA1ABC/1"};
+    WriteVersion5Log({record, record, record, record, record});
 }
 
 class LogLibraryTest : public testing::Test {

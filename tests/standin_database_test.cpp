@@ -16,34 +16,25 @@
 
 namespace {
 
-// Version-4 places: member, offset and room (bytes up to the next place).
-struct Version4Place {
-    std::string Version4RecordTexts::*text;
-    int offset;
-    int room;
-};
-const Version4Place kVersion4Places[] = {
-    {&Version4RecordTexts::f000, 0, 8},    {&Version4RecordTexts::f007, 8, 4},
-    {&Version4RecordTexts::f047, 12, 16},  {&Version4RecordTexts::f058, 28, 4},
-    {&Version4RecordTexts::f061, 32, 4},   {&Version4RecordTexts::f022, 36, 8},
-    {&Version4RecordTexts::f029, 44, 4},   {&Version4RecordTexts::f010, 48, 7},
-    {&Version4RecordTexts::f016, 55, 7},   {&Version4RecordTexts::f044, 62, 4},
-    {&Version4RecordTexts::f032, 66, 13},  {&Version4RecordTexts::f064, 79, 29},
-    {&Version4RecordTexts::f092, 108, 55}, {&Version4RecordTexts::f146, 163, 117},
-};
-
-// Version-5 copied texts: member, offset and longest length.
+// Version-5 copied texts: member, offset and longest length, as the
+// stand-in's format places them.
 struct Version5Place {
     std::string Version5RecordTexts::*text;
     int offset;
     int maxLength;
 };
-const Version5Place kVersion5Places[] = {
-    {&Version5RecordTexts::leading, 0, 20}, {&Version5RecordTexts::stamp, 21, 15},
-    {&Version5RecordTexts::code, 37, 6},    {&Version5RecordTexts::text44, 44, 6},
-    {&Version5RecordTexts::text51, 51, 5},  {&Version5RecordTexts::text57, 57, 763},
-};
-constexpr int kFirstAddressOffset = 821;
+
+std::vector<Version5Place> FormatVersion5Places()
+{
+    std::vector<Version5Place> places;
+    for (int i = 0; i < standin_db::kVersion5CopiedTexts; ++i) {
+        places.push_back({kVersion5CopiedMembers[i], standin_db::kVersion5CopiedOffsets[i],
+                          standin_db::kVersion5CopiedMaxLengths[i]});
+    }
+    return places;
+}
+const std::vector<Version5Place> kVersion5Places = FormatVersion5Places();
+constexpr int kFirstAddressOffset = standin_db::kVersion5FirstAddressOffset;
 
 // A text of length bytes, distinct per seed, with a code page 932 pair in it.
 std::string Filler(int seed, std::size_t length)

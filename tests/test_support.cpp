@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "extract/extraction_texts.h"
 #include "standin/database_writer.h"
 #ifdef _WIN64
 #include "standin/low_address_win32.h"
@@ -29,6 +30,8 @@ namespace {
 constexpr const char* kControls[] = {"TARVEK_STANDIN_TRACE", "TARVEK_STANDIN_FAIL_OPEN",
                                      "TARVEK_STANDIN_FAIL_READ", "TARVEK_STANDIN_COUNT"};
 constexpr const char* kTraceFile = "STANDIN_TRACE.TXT";
+// F064's text is the fifth of the record's addressed texts, at offset 837.
+constexpr int kF064AddressedText = 4;
 
 int ProcessId()
 {
@@ -188,6 +191,64 @@ void WriteVersion4Log(const std::vector<std::string>& callsigns, const std::stri
         images.push_back(image);
     }
     ASSERT_TRUE(WriteVersion4Database("TARVEK.DBS", images));
+}
+
+void WriteVersion5Log(const std::vector<Version5Sample>& samples)
+{
+    std::vector<Version5RecordTexts> records;
+    for (const Version5Sample& sample : samples) {
+        Version5RecordTexts texts;
+        texts.leading = sample.leading;
+        texts.code = sample.code;
+        texts.stamp = sample.stamp;
+        texts.text51 = sample.text51;
+        texts.addressed[kF064AddressedText] = sample.f064;
+        records.push_back(texts);
+    }
+    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+}
+
+std::set<std::string> FolderContents()
+{
+    std::set<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::current_path())) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
+}
+
+FullDeviceFolder::FullDeviceFolder(const std::string& name, const std::string& linkedFile)
+{
+    const std::string folder = TestExecutableFolder() + name;
+    // Opened rather than looked up: Wine reports no attributes for a device.
+    std::FILE* device = std::fopen((folder + "/" + linkedFile).c_str(), "rb");
+    if (device == nullptr) {
+        ADD_FAILURE() << "the build made no " << folder << "/" << linkedFile
+                      << " linked to /dev/full (no /dev/full on the build machine?)";
+        return;
+    }
+    std::fclose(device);
+    fs::current_path(folder);
+    m_ready = true;
+}
+
+FullDeviceFolder::~FullDeviceFolder()
+{
+    if (m_ready) {
+        for (const char* name : {"TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL", kTraceFile}) {
+            fs::remove(name);
+        }
+    }
+}
+
+std::string CannotCreateMessage(const char* file)
+{
+    return std::string(file) + kMsgSuffixCannotCreate;
+}
+
+std::string CannotWriteMessage(const char* file)
+{
+    return std::string(file) + kMsgSuffixCannotWrite;
 }
 
 std::string ReadFileBytes(const std::string& path)

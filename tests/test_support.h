@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,46 @@ std::uint8_t* LowAddressBytes(std::size_t size);
 // Writes "TARVEK.DBS" in the working directory: one record per callsign
 // (F000), each with the stamp (F047). A refused record fails the test.
 void WriteVersion4Log(const std::vector<std::string>& callsigns, const std::string& stamp = "");
+
+// The texts of a sample version-5 record that tests tell records apart by;
+// every other text is empty.
+struct Version5Sample {
+    std::string leading;  // "call/suffix"
+    std::string code = {};
+    std::string stamp = {};
+    std::string text51 = {};
+    std::string f064 = {};  // the addressed text of F064, which the JCC and JCG modes blank
+};
+
+// Writes "TARVEK.VDB" in the working directory, one record per sample. A
+// refused record fails the test.
+void WriteVersion5Log(const std::vector<Version5Sample>& samples);
+
+// The names in the working directory.
+std::set<std::string> FolderContents();
+
+// A folder that the build lays out with output files linked to the full
+// device, since a Windows program under Wine cannot make such links itself:
+// the working directory while it lives. At its end the library, databases
+// and trace that a test put there are removed, and the previous working
+// directory is back. IsReady() fails the test when the build made no link.
+class FullDeviceFolder {
+public:
+    FullDeviceFolder(const std::string& name, const std::string& linkedFile);
+    ~FullDeviceFolder();
+    FullDeviceFolder(const FullDeviceFolder&) = delete;
+    FullDeviceFolder& operator=(const FullDeviceFolder&) = delete;
+
+    bool IsReady() const { return m_ready; }
+
+private:
+    ScratchFolder m_scratch;  // gives back the working directory at the end
+    bool m_ready = false;
+};
+
+// The messages that an output file cannot be created, or not written.
+std::string CannotCreateMessage(const char* file);
+std::string CannotWriteMessage(const char* file);
 
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, std::string_view bytes);

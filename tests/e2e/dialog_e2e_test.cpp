@@ -17,8 +17,8 @@
 #include "platform/notifier.h"
 #include "res/resource.h"
 #include "shell/extraction_command.h"
-#include "standin/database_writer.h"
 #include "tests/e2e/dialog_driver.h"
+#include "tests/line_expectations.h"
 #include "tests/test_support.h"
 #include "window/user_guide.h"
 
@@ -106,17 +106,11 @@ std::string CallsignOf(int record)
 
 void WriteDatabases()
 {
-    std::vector<Version5RecordTexts> records;
+    std::vector<Version5Sample> samples;
     for (const LogRow& row : kVersion5Rows) {
-        Version5RecordTexts texts;
-        texts.leading = row.leading;
-        texts.stamp = row.stamp;
-        texts.code = row.code;
-        texts.text51 = "JEX";
-        texts.addressed[4] = "東京都台東区";
-        records.push_back(texts);
+        samples.push_back({row.leading, row.code, row.stamp, "JEX", "東京都台東区"});
     }
-    ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
+    WriteVersion5Log(samples);
 
     WriteVersion4Log({std::begin(kVersion4Calls), std::end(kVersion4Calls)}, "24/05/03 12:34J");
 
@@ -135,11 +129,8 @@ std::wstring Wide(const std::string& path)
 // The callsigns of an extraction file's lines (columns 0 to 5).
 std::vector<std::string> CallsignsIn(const std::string& file)
 {
-    const std::string bytes = ReadFileBytes(file);
-    EXPECT_EQ(0U, bytes.size() % 202) << file;
     std::vector<std::string> calls;
-    for (std::size_t at = 0; at + 202 <= bytes.size(); at += 202) {
-        const std::string field = bytes.substr(at, 7);
+    for (const std::string& field : LineFields(file, F000, 7)) {
         calls.push_back(field.substr(0, field.find(' ')));
     }
     return calls;
@@ -154,15 +145,6 @@ std::vector<std::string> Version5Calls(int start, int end, const std::set<int>& 
         }
     }
     return calls;
-}
-
-std::set<std::string> FolderContents()
-{
-    std::set<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::current_path())) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
 }
 
 // The texts of message boxes, each checked to be the program's own kind of
