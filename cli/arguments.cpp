@@ -153,6 +153,11 @@ std::string CliHelp()
         "non-zero, START not greater than END. Files are read and written in the\n"
         "current folder.\n"
         "\n"
+        "A finished extract prints the output file, the lines written and the records\n"
+        "read. In mode 0, START, END and both counts count lines alike: a line of 200\n"
+        "characters (bytes) or more counts as one line for each 200, its line end\n"
+        "counted as one.\n"
+        "\n"
         "MODE, as a number or a word:\n";
     for (const ExtractionMode& row : kExtractionModes) {
         std::string word = row.word;

@@ -35,6 +35,9 @@ Word LoadWord(const char* bytes)
 // room; reads no byte at or past room.
 std::size_t TextBytes(const char* source, std::size_t room)
 {
+    static_assert(std::endian::native == std::endian::little,
+                  "TextBytes takes a loaded word's lowest zero byte for the first NUL in memory: "
+                  "true only where the first byte loads into the word's low bits (little-endian)");
     std::size_t i = 0;
     for (; i + sizeof(Word) <= room; i += sizeof(Word)) {
         // Little-endian: the lowest zero byte holds the lowest bit set.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "tests/line_expectations.h"
+#include "tests/test_support.h"
 
 namespace {
 
@@ -84,6 +85,20 @@ TEST(ExtractionLineTest, PlacementReadsNoMoreThanAvailable)
     PlaceText(built, F032, unterminated, 3);
     FinishLine(built);
     EXPECT_EQ(ExpectedLine({{F032, "WXY"}}), FinishedLine(built));
+
+    // A text of unknown extent is read up to its NUL and no further. Each one
+    // ends right before an inaccessible page, its NUL at the end of a 4- or
+    // 8-byte word or not, so that a read by words past the NUL faults; the
+    // longest ones fill the room of F146 or run past it.
+    const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (const std::size_t length : {0, 1, 2, 3, 4, 7, 8, 9, 15, 16, 56, 57, 60}) {
+        SCOPED_TRACE("length " + std::to_string(length));
+        const std::string text = letters.substr(0, length);
+        ClearLine(built);
+        PlaceTerminatedText(built, F146, TextBeforeNoAccessPage(text));
+        FinishLine(built);
+        EXPECT_EQ(ExpectedLine({{F146, text.substr(0, kLineColumns - F146)}}), FinishedLine(built));
+    }
 }
 
 }  // namespace

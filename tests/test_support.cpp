@@ -172,11 +172,46 @@ std::uint8_t* LowAddressBytes(std::size_t size)
     return bytes;
 }
 
-const char* LowAddressText(std::string_view text)
+const char* TextBeforeNoAccessPage(std::string_view text)
 {
-    std::uint8_t* copy = LowAddressBytes(text.size() + 1);
+#ifdef _WIN32
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    const std::size_t page = system.dwPageSize;
+#else
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+#endif
+    // Whole pages for the text and its NUL, then the page that no read may reach.
+    const std::size_t readable = (text.size() + 1 + page - 1) / page * page;
+    const std::size_t size = readable + page;
+#ifdef _WIN32
+    const auto reserve = [size](void* at) {
+        return VirtualAlloc(at, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    };
+#ifdef _WIN64
+    void* block = PlaceBelowFourGiB(size, reserve);
+#else
+    void* block = reserve(nullptr);
+#endif
+    DWORD previous = 0;
+    if (block == nullptr ||
+        VirtualProtect(static_cast<char*>(block) + readable, page, PAGE_NOACCESS, &previous) == 0) {
+        ADD_FAILURE() << "no guarded memory below 4 GiB";
+        return nullptr;
+    }
+#else
+    void* block =
+        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    if (block == MAP_FAILED ||
+        mprotect(static_cast<char*>(block) + readable, page, PROT_NONE) != 0) {
+        ADD_FAILURE() << "no guarded memory below 4 GiB";
+        return nullptr;
+    }
+#endif
+    char* copy = static_cast<char*>(block) + readable - (text.size() + 1);
     std::memcpy(copy, text.data(), text.size());
-    return reinterpret_cast<const char*>(copy);
+    copy[text.size()] = '\0';
+    return copy;
 }
 
 void WriteVersion4Log(const std::vector<std::string>& callsigns, const std::string& stamp)

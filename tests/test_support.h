@@ -45,8 +45,10 @@ std::string StandinTrace();
 bool IsLogLibraryLoaded();
 
 // A copy of text at an address below 4 GiB, as the version-5 record's 4-byte
-// address fields need; it stays valid until the test program ends.
-const char* LowAddressText(std::string_view text);
+// address fields need, whose NUL is the last readable byte: the page after it
+// is inaccessible, so that any read past the NUL faults, as it may on the log
+// library's own texts. It stays valid until the test program ends.
+const char* TextBeforeNoAccessPage(std::string_view text);
 
 // size bytes of zeros below 4 GiB, valid until the test program ends.
 std::uint8_t* LowAddressBytes(std::size_t size);

@@ -17,7 +17,8 @@ namespace {
 constexpr int kAddressOffsets[] = {821, 825, 829, 833, 837, 841, 845};
 
 // A record buffer below 4 GiB, filled as a library copying NUL-terminated
-// texts would fill it.
+// texts would fill it. Each text reached by address ends right before an
+// inaccessible page, so that a read past its NUL faults.
 class Version5Record {
 public:
     Version5Record() : m_bytes(LowAddressBytes(kVersion5RecordSize)) {}
@@ -31,7 +32,7 @@ public:
     // Stores the address of a copy of text, or 0 for nullptr.
     Version5Record& Address(int offset, const char* text)
     {
-        const char* copy = text == nullptr ? nullptr : LowAddressText(text);
+        const char* copy = text == nullptr ? nullptr : TextBeforeNoAccessPage(text);
         StoreAddress(offset, copy);
         return *this;
     }
@@ -50,39 +51,52 @@ private:
     std::uint8_t* m_bytes;
 };
 
+// The seven texts reached by address, at 821, 825, 829, 833, 837, 841, 845.
+struct AddressedTextsCase {
+    const char* name;
+    std::string texts[7];
+};
+
+// The fields of the texts at 821 to 845, in that order.
+constexpr int kAddressedColumns[] = {F061, F022, F029, F032, F064, F092, F146};
+
 TEST(Version5LineTest, EachTextGoesToItsField)
 {
+    const AddressedTextsCase cases[] = {
+        {"texts of a contact", {"579", "CW", "100", "Taro", "Taito-ku", "remark", "last"}},
+        // Lengths whose NUL ends a 4- or 8-byte word and lengths whose NUL does
+        // not, and one longer than the line has room for.
+        {"texts of every length",
+         {"5", "RTTY-45", "", "Taro Sato", "Minato-ku Tokyo", "portable",
+          std::string(30, 'a') + std::string(30, 'b')}},
+    };
     ExtractionLine built{};
-    Version5Record record;
-    record.Text(0, "JA2WCC/1")
-        .Text(21, "24/05/03 12:34J")
-        .Text(37, "100106")
-        .Text(44, "7.012")
-        .Text(51, "JEX")
-        .Text(57, "599")
-        .Address(821, "579")
-        .Address(825, "CW")
-        .Address(829, "100")
-        .Address(833, "Taro")
-        .Address(837, "Taito-ku")
-        .Address(841, "remark")
-        .Address(845, "last");
-    BuildVersion5Line(record.Bytes(), built);
-    EXPECT_EQ(ExpectedLine({{F000, "JA2WCC"},
-                            {F007, "1"},
-                            {F010, "100106"},
-                            {F016, "7.012"},
-                            {F022, "CW"},
-                            {F029, "100"},
-                            {F032, "Taro"},
-                            {F044, "JEX"},
-                            {F047, "2405031234J"},
-                            {F058, "599"},
-                            {F061, "579"},
-                            {F064, "Taito-ku"},
-                            {F092, "remark"},
-                            {F146, "last"}}),
-              FinishedLine(built));
+    for (const AddressedTextsCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Version5Record record;
+        record.Text(0, "JA2WCC/1")
+            .Text(21, "24/05/03 12:34J")
+            .Text(37, "100106")
+            .Text(44, "7.012")
+            .Text(51, "JEX")
+            .Text(57, "599");
+        for (int i = 0; i < 7; ++i) {
+            record.Address(kAddressOffsets[i], c.texts[i].c_str());
+        }
+        BuildVersion5Line(record.Bytes(), built);
+        std::string expected = ExpectedLine({{F000, "JA2WCC"},
+                                             {F007, "1"},
+                                             {F010, "100106"},
+                                             {F016, "7.012"},
+                                             {F044, "JEX"},
+                                             {F047, "2405031234J"},
+                                             {F058, "599"}});
+        for (int i = 0; i < 7; ++i) {
+            const std::string text = c.texts[i].substr(0, kLineColumns - kAddressedColumns[i]);
+            expected.replace(static_cast<std::size_t>(kAddressedColumns[i]), text.size(), text);
+        }
+        EXPECT_EQ(expected, FinishedLine(built));
+    }
 }
 
 TEST(Version5LineTest, ZeroAddressesAndEmptyTextsGiveSpaces)
