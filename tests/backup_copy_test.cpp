@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/notifier.h"
 #include "extract/extraction_texts.h"
 #include "loglib/extraction_modes.h"
+#include "platform/notifier.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/notifier.h"
 #include "extract/extraction_texts.h"
+#include "platform/notifier.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
 

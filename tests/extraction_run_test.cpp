@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_texts.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
-#include "platform/notifier.h"
-#include "extract/extraction_texts.h"
 #include "loglib/log_library.h"
+#include "platform/notifier.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
@@ -271,9 +271,9 @@ TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
     std::filesystem::create_directory("TARVEK5_JCG_DAT.TXT");
     EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion4(1, 5, m_notifier).status);
     EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion5(1, 5, 4, m_notifier).status);
-    EXPECT_EQ((Messages{CannotCreateMessage(kVersion4OutputName),
-                        CannotCreateMessage(kJcgOutputName)}),
-              m_notifier.Messages());
+    EXPECT_EQ(
+        (Messages{CannotCreateMessage(kVersion4OutputName), CannotCreateMessage(kJcgOutputName)}),
+        m_notifier.Messages());
     EXPECT_EQ(
         "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n"
         "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n",
@@ -320,9 +320,10 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
     EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, notifier).status);
     EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, notifier).status);
     EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, notifier).status);
-    EXPECT_EQ((Messages{CannotWriteMessage(kVersion4OutputName),
-                        CannotWriteMessage(kVersion5OutputName), CannotWriteMessage(kJccOutputName)}),
-              notifier.Messages());
+    EXPECT_EQ(
+        (Messages{CannotWriteMessage(kVersion4OutputName), CannotWriteMessage(kVersion5OutputName),
+                  CannotWriteMessage(kJccOutputName)}),
+        notifier.Messages());
     // Every run closed its database and released the library.
     EXPECT_EQ(3, CountOf(StandinTrace(), "unload"));
     EXPECT_EQ(1, CountOf(StandinTrace(), "DbsDbrClose"));

@@ -21,13 +21,13 @@
 
 #include "extract/backup_copy.h"
 #include "extract/extraction_line.h"
+#include "extract/extraction_texts.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/entry_points.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "shell/settings.h"
-#include "extract/extraction_texts.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
@@ -206,12 +206,12 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
     fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
 
     EXPECT_EQ(countFromProbe, 3);
-    EXPECT_EQ(notifier.Messages(), (Messages{CannotCreateMessage(kVersion4OutputName),
-                                             CannotCreateMessage(kVersion5OutputName),
-                                             CannotCreateMessage(kJccOutputName),
-                                             CannotCreateMessage(kJcgOutputName),
-                                             CannotCreateMessage(kTownOutputName),
-                                             CannotCreateMessage(kBackupOutputName)}));
+    EXPECT_EQ(
+        notifier.Messages(),
+        (Messages{CannotCreateMessage(kVersion4OutputName),
+                  CannotCreateMessage(kVersion5OutputName), CannotCreateMessage(kJccOutputName),
+                  CannotCreateMessage(kJcgOutputName), CannotCreateMessage(kTownOutputName),
+                  CannotCreateMessage(kBackupOutputName)}));
     // A missing settings file that cannot be created reads as the default.
     EXPECT_EQ(modeRead, kDefaultMode);
     std::vector<std::string> names;
@@ -248,8 +248,8 @@ TEST(FaultInjectionFullDevice, FilteredRunsReportTheFailedWriteInsteadOfFinished
     ExtractVersion5(1, 3, 5, notifier);
     const std::string trace = StandinTrace();
 
-    EXPECT_EQ(notifier.Messages(), (Messages{CannotWriteMessage(kJcgOutputName),
-                                             CannotWriteMessage(kTownOutputName)}));
+    EXPECT_EQ(notifier.Messages(),
+              (Messages{CannotWriteMessage(kJcgOutputName), CannotWriteMessage(kTownOutputName)}));
     const std::string run =
         "load\nTarvekOpen 0 TARVEK.VDB 0\nVKD_readv 1\nVKD_readv 2\nVKD_readv 3\n"
         "TarvekClose 0\nunload\n";

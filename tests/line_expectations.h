@@ -46,7 +46,8 @@ inline std::vector<std::string> LineFields(const std::string& file, int column, 
 {
     std::vector<std::string> fields;
     for (const std::string& line : OutputLines(file)) {
-        fields.push_back(line.substr(static_cast<std::size_t>(column), static_cast<std::size_t>(width)));
+        fields.push_back(
+            line.substr(static_cast<std::size_t>(column), static_cast<std::size_t>(width)));
     }
     return fields;
 }
