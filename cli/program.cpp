@@ -8,7 +8,6 @@
 #include "extract/operation_outcome.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
-#include "shell/dialog_texts.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"
 

@@ -14,8 +14,9 @@ install(TARGETS tarvek_dconv tarvek_dconv_cli RUNTIME DESTINATION . COMPONENT pr
 # sources, and the dialog's captions as @IDC_NAME@ (@IDOK@ for the
 # Extraction button), so that they show exactly what the programs show; the
 # version is @PROJECT_VERSION@.
-set(package_text_sources loglib/log_library.h loglib/extraction_modes.h extract/extraction_texts.h
-                         shell/dialog_texts.h shell/settings.h window/user_guide.h)
+set(package_text_sources
+    loglib/log_library.h loglib/extraction_modes.h extract/extraction_texts.h
+    shell/extraction_command.h shell/settings.h program/dialog_texts.h program/user_guide.h)
 foreach(header IN LISTS package_text_sources)
   file(STRINGS ${PROJECT_SOURCE_DIR}/${header} definitions ENCODING UTF-8
        REGEX "^inline constexpr const char\\* k[A-Za-z0-9]+ = \"[^\"]*\";$")

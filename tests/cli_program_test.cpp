@@ -16,7 +16,7 @@
 #include "extract/extraction_texts.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
-#include "shell/dialog_texts.h"
+#include "shell/extraction_command.h"
 #include "shell/settings.h"
 #include "tests/test_support.h"
 

@@ -1,6 +1,4 @@
-// The application object's life cycle and the program's entry point. The
-// entry point lives here, beside the constructor that every program's
-// application object calls, so that linking the object pulls it in.
+// The application object's life cycle, its run, and the help command.
 #include "window/app.h"
 
 #include <commctrl.h>
@@ -8,7 +6,6 @@
 
 #include "platform/wide_text.h"
 #include "window/message_box.h"
-#include "window/user_guide.h"
 
 namespace {
 
@@ -63,19 +60,19 @@ bool OpenGuide(HWND owner, const std::wstring& folder, const char* guide)
 }
 
 // The message that neither guide could be opened, naming the web page.
-std::string GuideCannotOpenMessage()
+std::string GuideCannotOpenMessage(const UserGuides& guides)
 {
-    std::string message(kMsgGuideCannotOpen);
+    std::string message(guides.cannotOpenMessage);
     const std::size_t at = message.find("%1");
     if (at != std::string::npos) {
-        message.replace(at, 2, kHtmlGuideFileName);
+        message.replace(at, 2, guides.webPage);
     }
     return message;
 }
 
 }  // namespace
 
-WinApp::WinApp()
+WinApp::WinApp(const UserGuides& guides) : m_guides(guides)
 {
     g_application = this;
 }
@@ -105,7 +102,7 @@ std::wstring ApplicationTitle()
                        extension == std::wstring::npos ? std::wstring::npos : extension - start);
 }
 
-void ShowHelp(HWND owner, DWORD helpContext)
+void ShowHelp(HWND owner, DWORD helpContext, const UserGuides& guides)
 {
     const std::wstring path = ExecutablePath();
     const std::wstring helpFile = path.substr(0, ExtensionStart(path)) + kHelpFileExtension;
@@ -114,16 +111,15 @@ void ShowHelp(HWND owner, DWORD helpContext)
         return;
     }
     const std::wstring folder = path.substr(0, FileNameStart(path));
-    if (OpenGuide(owner, folder, kHtmlGuideFileName) ||
-        OpenGuide(owner, folder, kTextGuideFileName)) {
+    if (OpenGuide(owner, folder, guides.webPage) || OpenGuide(owner, folder, guides.text)) {
         return;
     }
     MessageBoxNotifier messageBox;
     messageBox.SetOwner(owner);
-    messageBox.Show(GuideCannotOpenMessage());
+    messageBox.Show(GuideCannotOpenMessage(guides));
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int RunApplication(HINSTANCE instance)
 {
     WinApp& application = WinApp::Current();
     application.m_instance = instance;

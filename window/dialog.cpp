@@ -182,7 +182,8 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam)
             }
             // The help command opens the dialog's help topic.
             if (controlId == kHelpCommandId) {
-                ShowHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId));
+                ShowHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId),
+                         WinApp::Current().Guides());
                 return TRUE;
             }
             return FALSE;

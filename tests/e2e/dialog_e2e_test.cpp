@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "platform/notifier.h"
+#include "program/user_guide.h"
 #include "res/resource.h"
 #include "shell/extraction_command.h"
 #include "tests/e2e/dialog_driver.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
-#include "window/user_guide.h"
 
 namespace fs = std::filesystem;
 

@@ -1,7 +1,7 @@
 // The main dialog: five mode buttons that store the mode number and propose
 // the record range of the mode's database, two record-number fields, and the
 // Extraction button that checks the range and runs the operation that the
-// settings file names. Win32 part of the application shell.
+// settings file names.
 #pragma once
 
 #include <string>

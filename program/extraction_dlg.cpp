@@ -1,13 +1,13 @@
 // The main dialog's handlers: they move values between the controls and the
 // two record-number texts, then call the settings file, the record-count
 // probe and the extractions.
-#include "shell/extraction_dlg.h"
+#include "program/extraction_dlg.h"
 
 #include "loglib/extraction_modes.h"
 #include "loglib/log_library.h"
 #include "platform/decimal.h"
+#include "program/dialog_texts.h"
 #include "res/resource.h"
-#include "shell/dialog_texts.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"
 

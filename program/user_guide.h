@@ -1,6 +1,6 @@
 // The user guides that the release package ships beside the program, which
 // the help command opens when there is no help file; the package takes the
-// names from here. Window layer, Win32 only.
+// names from here.
 #pragma once
 
 // The Japanese guide as a web page, and the same as text, opened when the

@@ -1,8 +1,6 @@
-// The main dialog's own texts: its messages and the values it puts into the
-// record-number fields.
+// The main dialog's own texts: its message about a too long field and the
+// values it puts into the record-number fields.
 #pragma once
-
-inline constexpr const char* kMsgInvalidRecordNumbers = "レコード番号の指定が間違ってます";
 
 // Shown when a record-number field holds too long a text; "%1" stands for the
 // field's limit.

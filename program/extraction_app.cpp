@@ -1,0 +1,26 @@
+// The one application object and its start-up.
+#include "program/extraction_app.h"
+
+#include "program/extraction_dlg.h"
+#include "program/user_guide.h"
+
+CExtractionApp theApp;
+
+CExtractionApp::CExtractionApp()
+    : WinApp({kHtmlGuideFileName, kTextGuideFileName, kMsgGuideCannotOpen})
+{
+}
+
+// The whole working life of the program is the dialog's modal loop; nothing
+// is saved when it ends.
+void CExtractionApp::InitInstance()
+{
+    EnableVisualStyles();
+    CExtractionDlg dialog(Instance());
+    dialog.DoModal();
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    return RunApplication(instance);
+}
