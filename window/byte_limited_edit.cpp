@@ -17,6 +17,9 @@
 namespace {
 
 constexpr UINT_PTR kSubclassId = 1;
+// A later call finds the field's state through this window property: the
+// 64-bit import library of the common controls lacks GetWindowSubclass.
+constexpr const wchar_t* kFieldStateProperty = L"tarvek_dconv.byte_limit";
 
 // The messages through which typing, pasting, input methods and undo insert
 // text. A text set with WM_SETTEXT is not limited; a composition's result
@@ -180,6 +183,7 @@ LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
     switch (message) {
         case WM_NCDESTROY:
             RemoveWindowSubclass(edit, ByteLimitProc, kSubclassId);
+            RemovePropW(edit, kFieldStateProperty);
             delete &field;
             return DefSubclassProc(edit, message, wParam, lParam);
         case WM_IME_STARTCOMPOSITION:
@@ -214,13 +218,14 @@ LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
 
 void LimitEditBytes(HWND edit, int maxBytes)
 {
-    DWORD_PTR data = 0;
-    if (GetWindowSubclass(edit, ByteLimitProc, kSubclassId, &data)) {
-        reinterpret_cast<FieldState*>(data)->maxBytes = maxBytes;
+    if (auto* limited = static_cast<FieldState*>(GetPropW(edit, kFieldStateProperty))) {
+        limited->maxBytes = maxBytes;
         return;
     }
     auto* field = new FieldState{maxBytes, false, {}, {0, 0}};
     if (!SetWindowSubclass(edit, ByteLimitProc, kSubclassId, reinterpret_cast<DWORD_PTR>(field))) {
         delete field;
+        return;
     }
+    SetPropW(edit, kFieldStateProperty, field);
 }
