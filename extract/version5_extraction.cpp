@@ -63,13 +63,10 @@ void PlaceAddressedText(ExtractionLine& line, int column, const std::uint8_t* re
                         int addressOffset)
 {
     const auto address = static_cast<std::uint32_t>(ReadInt32Le(record + addressOffset));
-    if (address == 0) {
-        PlaceTerminatedText(line, column, "");
-        return;
-    }
     // The library hands out texts by 32-bit address, below 4 GiB in every build.
     // NOLINTNEXTLINE(performance-no-int-to-ptr)
-    PlaceTerminatedText(line, column, reinterpret_cast<const char*>(std::uintptr_t{address}));
+    const char* text = reinterpret_cast<const char*>(std::uintptr_t{address});
+    PlaceTerminatedText(line, column, address == 0 ? "" : text);
 }
 
 int SuffixOffset(const std::uint8_t* record)
