@@ -121,9 +121,12 @@ inline bool InOnePage(const char* bytes)
 // past the text's end may lie outside its allocation, which AddressSanitizer
 // would report though they are never placed; every other read of the line's
 // code stays checked.
+// Its own copy, not a call of LoadWord: that one is checked.
 __attribute__((no_sanitize("address"))) inline Word LoadPageWord(const char* bytes)
 {
-    return LoadWord(bytes);
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
 }
 
 // Stores word at target up to and including its first NUL, that NUL as a
