@@ -129,8 +129,32 @@ __attribute__((no_sanitize("address"))) inline Word LoadPageWord(const char* byt
     return word;
 }
 
+// Stores the count low bytes of word at target, 1 to a word's worth, by
+// stores alone: the low part and the high part, overlapping where count is
+// not a size of its own. No byte of the line is read back: a read of bytes
+// that stores of other widths have just written waits for them, and cost
+// more than the placement itself.
+inline void StoreLowBytes(char* target, Word word, std::size_t count)
+{
+    if (count == kWordBytes) {
+        StoreWord(target, word);
+    } else if (count >= 4) {
+        const auto low = static_cast<std::uint32_t>(word);
+        const auto high = static_cast<std::uint32_t>(word >> (8 * (count - 4)));
+        std::memcpy(target, &low, 4);
+        std::memcpy(target + count - 4, &high, 4);
+    } else if (count >= 2) {
+        const auto low = static_cast<std::uint16_t>(word);
+        const auto high = static_cast<std::uint16_t>(word >> (8 * (count - 2)));
+        std::memcpy(target, &low, 2);
+        std::memcpy(target + count - 2, &high, 2);
+    } else {
+        target[0] = static_cast<char>(word);
+    }
+}
+
 // Stores word at target up to and including its first NUL, that NUL as a
-// space, and keeps the line's bytes after it; true when word held a NUL.
+// space, and leaves the line's bytes after it; true when word held a NUL.
 // Little-endian: the lowest zero byte holds the lowest bit of ZeroBytes.
 inline bool PlaceWord(char* target, Word word)
 {
@@ -139,12 +163,9 @@ inline bool PlaceWord(char* target, Word word)
         StoreWord(target, word);
         return false;
     }
-    // The bits up to and including the lowest one set: the bytes up to the NUL.
-    const Word placed = zeros ^ (zeros - 1);
-    // The NUL's top bit moved down two is 0x20, a space; what ZeroBytes may
-    // set above the NUL lies outside placed.
-    const Word text = (word | zeros >> 2) & placed;
-    StoreWord(target, text | (LoadWord(target) & ~placed));
+    // The NUL's top bit moved down two is 0x20, a space.
+    const auto count = static_cast<std::size_t>(std::countr_zero(zeros)) / 8 + 1;
+    StoreLowBytes(target, word | zeros >> 2, count);
     return true;
 }
 
