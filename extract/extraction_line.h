@@ -3,8 +3,11 @@
 // extraction file is one such line.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 class OutputFile;
 
@@ -42,6 +45,9 @@ struct ExtractionLine {
 
 // Every byte that a placement or the stamp would bring to the line as NUL is
 // stored as a space instead, so that the line is final as it is built.
+//
+// The building functions are defined inline below: a line takes a dozen
+// placements, and a call for each cost about as much as the placement itself.
 
 // Sets all 203 bytes to spaces.
 void ClearLine(ExtractionLine& line);
@@ -68,3 +74,185 @@ void FinishLine(ExtractionLine& line);
 
 // Writes the 202 bytes of the finished line; false when the write failed.
 bool WriteLine(OutputFile& output, const ExtractionLine& line);
+
+// The placements' word-at-a-time helpers.
+namespace line_words {
+
+// Texts are placed a machine word at a time: eight bytes natively, four in
+// the 32-bit build, where wider integers would take two registers each.
+using Word = std::uintptr_t;
+constexpr std::size_t kWordBytes = sizeof(Word);
+constexpr Word kOnes = ~Word{0} / 0xFF;
+constexpr Word kHighBits = kOnes * 0x80;
+
+// The top bit of each byte of word that is 0, and possibly of bytes above the
+// lowest such one: subtracting 1 from each byte borrows into its top bit where
+// the byte was 0 (or from the byte below). The lowest bit set is exact.
+inline Word ZeroBytes(Word word)
+{
+    return (word - kOnes) & ~word & kHighBits;
+}
+
+inline Word LoadWord(const char* bytes)
+{
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+inline void StoreWord(char* bytes, Word word)
+{
+    std::memcpy(bytes, &word, sizeof word);
+}
+
+// Memory is readable or not by whole pages of 4 KiB (or of a multiple of it)
+// on every machine the program runs on.
+constexpr std::uintptr_t kPageBytes = 4096;
+
+// Whether the word at bytes lies in one page.
+inline bool InOnePage(const char* bytes)
+{
+    return reinterpret_cast<std::uintptr_t>(bytes) % kPageBytes <= kPageBytes - kWordBytes;
+}
+
+// The word at bytes, of a text whose first byte there is readable, read in
+// one page: a page that holds a readable byte can be read in full, so the
+// read cannot fault however soon after that byte the text ends. The bytes
+// past the text's end may lie outside its allocation, which AddressSanitizer
+// would report though they are never placed; every other read of the line's
+// code stays checked.
+// Its own copy, not a call of LoadWord: that one is checked.
+__attribute__((no_sanitize("address"))) inline Word LoadPageWord(const char* bytes)
+{
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// Stores the count low bytes of word at target, 1 to a word's worth, by
+// stores alone: the low part and the high part, overlapping where count is
+// not a size of its own. No byte of the line is read back: a read of bytes
+// that stores of other widths have just written waits for them, and cost
+// more than the placement itself.
+inline void StoreLowBytes(char* target, Word word, std::size_t count)
+{
+    if (count == kWordBytes) {
+        StoreWord(target, word);
+    } else if (count >= 4) {
+        const auto low = static_cast<std::uint32_t>(word);
+        const auto high = static_cast<std::uint32_t>(word >> (8 * (count - 4)));
+        std::memcpy(target, &low, 4);
+        std::memcpy(target + count - 4, &high, 4);
+    } else if (count >= 2) {
+        const auto low = static_cast<std::uint16_t>(word);
+        const auto high = static_cast<std::uint16_t>(word >> (8 * (count - 2)));
+        std::memcpy(target, &low, 2);
+        std::memcpy(target + count - 2, &high, 2);
+    } else {
+        target[0] = static_cast<char>(word);
+    }
+}
+
+// Stores word at target up to and including its first NUL, that NUL as a
+// space, and leaves the line's bytes after it; true when word held a NUL.
+// Little-endian: the lowest zero byte holds the lowest bit of ZeroBytes.
+inline bool PlaceWord(char* target, Word word)
+{
+    static_assert(std::endian::native == std::endian::little,
+                  "PlaceWord takes a loaded word's lowest zero byte for the first NUL in memory: "
+                  "true only where the first byte loads into the word's low bits (little-endian)");
+    const Word zeros = ZeroBytes(word);
+    if (zeros == 0) {
+        StoreWord(target, word);
+        return false;
+    }
+    // The NUL's top bit moved down two is 0x20, a space.
+    const auto count = static_cast<std::size_t>(std::countr_zero(zeros)) / 8 + 1;
+    StoreLowBytes(target, word | zeros >> 2, count);
+    return true;
+}
+
+// A NUL reaching the line is a space there: stored so as it is placed, the
+// line needs no pass of its own at the end.
+inline char LineByte(char byte)
+{
+    return byte == '\0' ? ' ' : byte;
+}
+
+}  // namespace line_words
+
+inline void ClearLine(ExtractionLine& line)
+{
+    std::memset(line.bytes, ' ', sizeof line.bytes);
+}
+
+inline void PlaceText(ExtractionLine& line, int column, const char* source, std::size_t available)
+{
+    using namespace line_words;
+    const std::size_t room =
+        std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
+    char* target = line.bytes + column;
+    // One pass, a word at a time: each word is stored whole until the one
+    // that holds the NUL, which is stored up to it.
+    std::size_t i = 0;
+    for (; i + kWordBytes <= room; i += kWordBytes) {
+        if (PlaceWord(target + i, LoadWord(source + i))) {
+            return;
+        }
+    }
+    if (i == room) {
+        return;
+    }
+    if (room >= kWordBytes) {
+        // The last word ends at room and overlaps the one before, which held
+        // no NUL: the first NUL it finds lies in the bytes not yet placed.
+        PlaceWord(target + room - kWordBytes, LoadWord(source + room - kWordBytes));
+        return;
+    }
+    for (; i < room; ++i) {
+        target[i] = LineByte(source[i]);
+        if (source[i] == '\0') {
+            return;
+        }
+    }
+}
+
+inline void PlaceTerminatedText(ExtractionLine& line, int column, const char* text)
+{
+    using namespace line_words;
+    const auto room = static_cast<std::size_t>(kLineBufferSize - column);
+    char* target = line.bytes + column;
+    // As PlaceText places a text, a word at a time, with each word read only
+    // when the words before it held no NUL, so that its first byte is the
+    // text's, and only when it lies in that byte's page (see LoadPageWord).
+    // A word that would cross into the next page, and the last few bytes of
+    // the room, are placed byte by byte, up to the NUL.
+    std::size_t i = 0;
+    for (; i + kWordBytes <= room && InOnePage(text + i); i += kWordBytes) {
+        if (PlaceWord(target + i, LoadPageWord(text + i))) {
+            return;
+        }
+    }
+    for (; i < room; ++i) {
+        target[i] = LineByte(text[i]);
+        if (text[i] == '\0') {
+            return;
+        }
+    }
+}
+
+inline void StoreStampBytes(ExtractionLine& line, const std::uint8_t* source,
+                            const int (&offsets)[kStampColumns])
+{
+    using namespace line_words;
+    for (int i = 0; i < kStampColumns; ++i) {
+        line.bytes[F047 + i] = LineByte(static_cast<char>(source[offsets[i]]));
+    }
+}
+
+inline void FinishLine(ExtractionLine& line)
+{
+    line.bytes[kLineColumns] = '\r';
+    line.bytes[kLineColumns + 1] = '\n';
+    line.bytes[kLineColumns + 2] = '\0';
+}

@@ -59,17 +59,14 @@ void PlaceRecordText(ExtractionLine& line, int column, const std::uint8_t* recor
 // Places the text whose address the record holds at addressOffset. The library
 // owns the text and gives no length: nothing past its NUL is read, and at
 // most what the line has room for. An address of 0 is an empty text.
-void PlaceAddressedText(ExtractionLine& line, int column, const std::uint8_t* record,
-                        int addressOffset)
+inline void PlaceAddressedText(ExtractionLine& line, int column, const std::uint8_t* record,
+                               int addressOffset)
 {
     const auto address = static_cast<std::uint32_t>(ReadInt32Le(record + addressOffset));
-    if (address == 0) {
-        PlaceTerminatedText(line, column, "");
-        return;
-    }
     // The library hands out texts by 32-bit address, below 4 GiB in every build.
     // NOLINTNEXTLINE(performance-no-int-to-ptr)
-    PlaceTerminatedText(line, column, reinterpret_cast<const char*>(std::uintptr_t{address}));
+    const char* text = reinterpret_cast<const char*>(std::uintptr_t{address});
+    PlaceTerminatedText(line, column, address == 0 ? "" : text);
 }
 
 int SuffixOffset(const std::uint8_t* record)
@@ -118,6 +115,26 @@ void BlankF064(ExtractionLine& line)
     std::memset(line.bytes + F064, ' ', kF064Width);
 }
 
+// The verdict of the mode's test on the code and stamp columns of line,
+// taken on a copy of the code, which the JCC and JCG tests may shorten: the
+// line stays as it is.
+bool PassesModeTest(ModeFilter filter, const ExtractionLine& line)
+{
+    char code[F016 - F010];
+    std::memcpy(code, line.bytes + F010, sizeof code);
+    switch (filter) {
+        case ModeFilter::kJcc:
+            return IsJccCode(code, line.bytes + F047) == 1;
+        case ModeFilter::kJcg:
+            return IsJcgCode(code) == 1;
+        case ModeFilter::kTown:
+            return IsTownCode(code) == 1;
+        case ModeFilter::kNone:
+            return true;
+    }
+    return true;
+}
+
 class Version5Source final : public RecordSource {
 public:
     Version5Source(const LogLibraryHold& library, const ExtractionMode& mode)
@@ -130,7 +147,7 @@ public:
     const char* OpenFailureMessage() const override { return kMsgVersion5DatabaseCannotOpen; }
 
     // The filtered modes build only the columns their test reads, and the
-    // whole line only for a record the test accepts.
+    // rest of the line only for a record the test accepts.
     bool ReadAndBuild(int recordNumber, ExtractionLine& line) override
     {
         if (!m_database.Read(recordNumber, g_version5Record)) {
@@ -144,17 +161,19 @@ public:
         return true;
     }
 
-    // The step on the columns built so far gives the step's verdict on the
-    // whole line: it reads no other column. What it changed is built anew.
+    // The test on the columns built so far gives the step's verdict on the
+    // whole line: it reads no other column. It is taken without changing the
+    // line, the rest of which is then placed on it; the step runs on the
+    // whole line.
     bool FinishIfKept(ExtractionLine& line) override
     {
         if (m_mode.filter == ModeFilter::kNone) {
             return true;
         }
-        if (!ApplyModeStep(m_mode.number, line)) {
+        if (!PassesModeTest(m_mode.filter, line)) {
             return false;
         }
-        BuildVersion5Line(g_version5Record, line);
+        CompleteVersion5Line(g_version5Record, line);
         return ApplyModeStep(m_mode.number, line);
     }
 
@@ -176,11 +195,18 @@ void BuildVersion5FilterColumns(std::uint8_t* record, ExtractionLine& line)
 void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line)
 {
     PlaceLeadingColumns(record, line);
+    CompleteVersion5Line(record, line);
+}
+
+void CompleteVersion5Line(const std::uint8_t* record, ExtractionLine& line)
+{
     PlaceRecordText(line, F016, record, kText44Offset);
     PlaceAddressedText(line, F022, record, kAddress825);
     PlaceAddressedText(line, F029, record, kAddress829);
     PlaceAddressedText(line, F032, record, kAddress833);
     PlaceRecordText(line, F044, record, kText51Offset);
+    // All of F047 to F057, whatever the filter columns' stamp or the texts
+    // before left there.
     StoreStampBytes(line, record, kStampOffsets);
     PlaceRecordText(line, F058, record, kText57Offset);
     PlaceAddressedText(line, F061, record, kAddress821);

@@ -20,6 +20,11 @@ void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line);
 // slash rule; no other column is built.
 void BuildVersion5FilterColumns(std::uint8_t* record, ExtractionLine& line);
 
+// Places the rest of the line on what BuildVersion5FilterColumns built from
+// the same record, and ends it: the line is then the one BuildVersion5Line
+// builds. BuildVersion5Line is the two steps at once.
+void CompleteVersion5Line(const std::uint8_t* record, ExtractionLine& line);
+
 // The mode's step on a finished line: runs its filter, marks column 46 and
 // blanks F064 as the mode requires. True when the line is to be written.
 bool ApplyModeStep(int mode, ExtractionLine& line);

@@ -7,7 +7,8 @@
 // plus v modulo its size.
 // Checks: the line is 200 columns without a NUL, then CR LF; it equals the
 // line that the slash rule and the placement rules give, worked out here
-// directly from them; the record changes only by the slash rule, in its
+// directly from them, and so does the line completed from the filter
+// columns; the record changes only by the slash rule, in its
 // first 203 bytes; nothing outside the record or the text area is read (the
 // record is an allocation of exactly 864 bytes for AddressSanitizer, and a
 // read past the text area meets the inaccessible page).
@@ -158,5 +159,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(line[200] == '\r' && line[201] == '\n' && line[202] == '\0');
     const Line expected = ExpectedLine(slashed.data());
     FUZZ_CHECK(std::memcmp(line, expected.data(), expected.size()) == 0);
+
+    // The filtered modes' way to the same line: the filter columns, then the
+    // rest on them (the slash rule finds nothing left to change).
+    const auto completed = std::make_unique<ExtractionLine>();
+    BuildVersion5FilterColumns(record.get(), *completed);
+    CompleteVersion5Line(record.get(), *completed);
+    FUZZ_CHECK(std::memcmp(completed->bytes, expected.data(), expected.size()) == 0);
     return 0;
 }

@@ -144,6 +144,9 @@ TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
         // The filtered modes build the filters' columns first, then the line.
         BuildVersion5FilterColumns(record.Bytes(), built);
         const std::string filterColumns = FinishedLine(built);
+        // For an accepted record, the rest of the line is placed on them.
+        CompleteVersion5Line(record.Bytes(), built);
+        EXPECT_EQ(c.expected, FinishedLine(built));
         BuildVersion5Line(record.Bytes(), built);
         EXPECT_EQ(c.expected, FinishedLine(built));
         EXPECT_EQ(c.expected.substr(F010, F016 - F010), filterColumns.substr(F010, F016 - F010));
