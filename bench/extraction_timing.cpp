@@ -42,7 +42,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // The targets that the report checks.
-constexpr double kMaxRatioToFloor = 1.5;
+constexpr double kMaxRatioToFloor = 1.3;
 // The Win32 build's own part (its seconds less its library's) against the
 // native own part: the stand-in's reads under Wine are not the program's.
 constexpr double kMaxWin32OwnToNativeOwn = 1.3;
