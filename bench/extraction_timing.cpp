@@ -22,6 +22,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -256,8 +257,12 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
         const double floor = figures.library + figures.copy;
         const double ratio = figures.seconds / floor;
         const double win32Ratio = figures.win32 / figures.seconds;
-        const double ownRatio =
-            (figures.win32 - figures.win32Library) / (figures.seconds - figures.library);
+        const double nativeOwn = figures.seconds - figures.library;
+        const double win32Own = figures.win32 - figures.win32Library;
+        // An own part lost in the noise is no figure to judge.
+        const double ownRatio = nativeOwn > 0 && win32Own > 0
+                                    ? win32Own / nativeOwn
+                                    : std::numeric_limits<double>::infinity();
         met = met && ratio <= kMaxRatioToFloor && !win32Clock.empty() &&
               ownRatio <= kMaxWin32OwnToNativeOwn;
         std::printf("%-24s %8ju %8.3f %8.3f %8.3f %8.3f %6.2f %6s", kind.label,

@@ -60,7 +60,9 @@ void ClearLine(ExtractionLine& line);
 void PlaceText(ExtractionLine& line, int column, const char* source, std::size_t available);
 
 // The same for a text of unknown extent, such as one that the log library
-// owns: no byte past its NUL is read, and at most what the line has room for.
+// owns: bytes past its NUL are read only within the page of one of its
+// bytes, so no read can fault, and none of them is placed; at most what the
+// line has room for is placed.
 void PlaceTerminatedText(ExtractionLine& line, int column, const char* text);
 
 // Stores the byte source[offsets[i]] into column F047 + i for each of the

@@ -57,8 +57,9 @@ void PlaceRecordText(ExtractionLine& line, int column, const std::uint8_t* recor
 }
 
 // Places the text whose address the record holds at addressOffset. The library
-// owns the text and gives no length: nothing past its NUL is read, and at
-// most what the line has room for. An address of 0 is an empty text.
+// owns the text and gives no length: it is placed as PlaceTerminatedText
+// places one, no read reaching past the page of its NUL. An address of 0 is
+// an empty text.
 inline void PlaceAddressedText(ExtractionLine& line, int column, const std::uint8_t* record,
                                int addressOffset)
 {

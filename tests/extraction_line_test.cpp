@@ -64,9 +64,13 @@ TEST(ExtractionLineTest, LastFieldKeepsFiftyFourBytesAndTheLineEndStays)
 
 TEST(ExtractionLineTest, NothingIsWrittenPastPosition202)
 {
-    ExtractionLine built{};
-    char guard[16];
-    std::memset(guard, 'g', sizeof guard);
+    // The bytes right after the line, which a write past it would change.
+    struct {
+        ExtractionLine line;
+        char guard[16];
+    } guarded{};
+    std::memset(guarded.guard, 'g', sizeof guarded.guard);
+    ExtractionLine& built = guarded.line;
     const std::string text(300, 'x');
     ClearLine(built);
     PlaceText(built, F146, text.c_str(), text.size() + 1);
@@ -74,7 +78,8 @@ TEST(ExtractionLineTest, NothingIsWrittenPastPosition202)
               std::string(built.bytes + F146, kLineBufferSize - F146));
     FinishLine(built);
     EXPECT_EQ(ExpectedLine({{F146, text.substr(0, 54)}}), FinishedLine(built));
-    EXPECT_EQ(std::string(sizeof guard, 'g'), std::string(guard, sizeof guard));
+    EXPECT_EQ(std::string(sizeof guarded.guard, 'g'),
+              std::string(guarded.guard, sizeof guarded.guard));
 }
 
 TEST(ExtractionLineTest, PlacementReadsNoMoreThanAvailable)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "extract/extraction_line.h"
@@ -55,6 +56,34 @@ struct RangeCase {
     std::vector<std::string> calls;
     Messages messages;
 };
+
+// The texts that the tests take from the program are the system's own: its
+// messages and file names, as the user sees them.
+TEST_F(ExtractionFlowTest, MessagesAndFileNamesAreTheSystemsOwn)
+{
+    const std::pair<std::string, std::string> texts[] = {
+        {kMsgFinished, "終了しました"},
+        {kMsgRecordNumberUnreadable, "レコード番号が読めません"},
+        {kMsgLogLibraryCannotOpen, "TARVEK50.DLLがオープンできません"},
+        {kMsgVersion4DatabaseCannotOpen, "TARVEK.DBSがオープンできません"},
+        {kMsgVersion5DatabaseCannotOpen, "TARVEK50.VDBがオープンできません"},
+        {kMsgBackupInputNotFound, "BAK0001.TXTファイルが見つかりません"},
+        {CannotCreateMessage(kJccOutputName), "TARVEK5_JCC_DAT.TXTファイルが作成できません"},
+        {CannotWriteMessage(kBackupOutputName), "TARVEK_CONV_DATA.TXTファイルに書き込めません"},
+        {kVersion4OutputName, "TARVEK4_EXT_DAT.TXT"},
+        {kVersion5OutputName, "TARVEK5_EXT_DAT.TXT"},
+        {kJccOutputName, "TARVEK5_JCC_DAT.TXT"},
+        {kJcgOutputName, "TARVEK5_JCG_DAT.TXT"},
+        {kTownOutputName, "TARVEK5_TOWN_DAT.TXT"},
+        {kBackupInputName, "BAK0001.TXT"},
+        {kBackupOutputName, "TARVEK_CONV_DATA.TXT"},
+        {kVersion4DatabaseName, "TARVEK.DBS"},
+        {kVersion5DatabaseName, "TARVEK.VDB"},
+    };
+    for (const auto& [program, own] : texts) {
+        EXPECT_EQ(own, program);
+    }
+}
 
 TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
 {

@@ -60,16 +60,6 @@ bool OpenGuide(HWND owner, const std::wstring& folder, const char* guide)
 }
 
 // The message that neither guide could be opened, naming the web page.
-std::string GuideCannotOpenMessage(const UserGuides& guides)
-{
-    std::string message(guides.cannotOpenMessage);
-    const std::size_t at = message.find("%1");
-    if (at != std::string::npos) {
-        message.replace(at, 2, guides.webPage);
-    }
-    return message;
-}
-
 }  // namespace
 
 WinApp::WinApp(const UserGuides& guides) : m_guides(guides)
@@ -116,7 +106,7 @@ void ShowHelp(HWND owner, DWORD helpContext, const UserGuides& guides)
     }
     MessageBoxNotifier messageBox;
     messageBox.SetOwner(owner);
-    messageBox.Show(GuideCannotOpenMessage(guides));
+    messageBox.Show(FillPlaceholder(guides.cannotOpenMessage, guides.webPage));
 }
 
 int RunApplication(HINSTANCE instance)

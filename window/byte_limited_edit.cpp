@@ -227,5 +227,9 @@ void LimitEditBytes(HWND edit, int maxBytes)
         delete field;
         return;
     }
-    SetPropW(edit, kFieldStateProperty, field);
+    // Without the property a later call could not find the state again.
+    if (!SetPropW(edit, kFieldStateProperty, field)) {
+        RemoveWindowSubclass(edit, ByteLimitProc, kSubclassId);
+        delete field;
+    }
 }

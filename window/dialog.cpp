@@ -7,6 +7,7 @@
 #include "window/app.h"
 #include "window/byte_limited_edit.h"
 #include "window/cp932_bytes.h"
+#include "window/message_box.h"
 
 namespace {
 
@@ -14,16 +15,6 @@ namespace {
 constexpr DWORD kDialogHelpContextBase = 0x20000;
 
 // The message of a text limit, with its number in place of "%1".
-std::string LimitMessage(const TextLimit& limit)
-{
-    std::string message(limit.messageFormat);
-    const std::size_t at = message.find("%1");
-    if (at != std::string::npos) {
-        message.replace(at, 2, std::to_string(limit.maxBytes));
-    }
-    return message;
-}
-
 std::wstring ControlText(HWND control)
 {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
@@ -66,7 +57,8 @@ void DataExchange::Text(int controlId, std::string& value, const TextLimit& limi
         const std::wstring text = ControlText(field);
         value = Utf8FromWide(text);
         if (Cp932ByteCount(text) > limit.maxBytes) {
-            m_dialog.MessageBoxes().Show(LimitMessage(limit));
+            m_dialog.MessageBoxes().Show(
+                FillPlaceholder(limit.messageFormat, std::to_string(limit.maxBytes)));
             SetFocus(field);
             SendMessageW(field, EM_SETSEL, 0, -1);
             m_failed = true;

@@ -5,7 +5,13 @@
 
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
 #include "platform/notifier.h"
+
+// A message with its placeholder %1 filled with value, as the boxes show it.
+std::string FillPlaceholder(std::string_view format, std::string_view value);
 
 class MessageBoxNotifier final : public Notifier {
 public:

@@ -82,7 +82,6 @@ struct CommandRow {
     std::optional<int> expectedStatus;
 };
 
-// What one console program's run left: its streams and exit status.
 // The rows print as their names in the test's reports.
 void PrintTo(const CommandRow& row, std::ostream* out)
 {
@@ -94,6 +93,7 @@ void PrintTo(const ExtractionRow& row, std::ostream* out)
     *out << row.name;
 }
 
+// What one console program's run left: its streams and exit status.
 struct ProgramRun {
     std::string out;
     std::string err;
@@ -183,6 +183,8 @@ bool RunOnHost(const std::string& commands)
                         nullptr, &startup, &process)) {
         return false;
     }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
     for (DWORD waited = 0; waited < kNativeRunTimeoutMs; waited += kNativeRunPollMs) {
         if (FileExists(kNativeStatusFile)) {
             return true;
@@ -332,8 +334,10 @@ std::optional<std::string> RunDialog(const std::string& folder, int mode, int st
         ADD_FAILURE() << "the dialog did not come up";
         return std::nullopt;
     }
-    if (mode >= 1) {
-        dialog.Click(IDC_MODE_VER4 + mode - 1);
+    // The buttons are the controls from IDC_MODE_VER4 on, in the order of
+    // the table's button ordinals.
+    if (const int button = kExtractionModes[mode].button; button != kNoModeButton) {
+        dialog.Click(IDC_MODE_VER4 + button);
     }
     dialog.SetText(IDC_START, std::to_string(start));
     dialog.SetText(IDC_END, std::to_string(end));
