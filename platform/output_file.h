@@ -26,7 +26,11 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
 
 private:
+    // Hands what the buffer holds to the stream; false once a write failed.
+    bool Flush();
+
     std::FILE* m_file = nullptr;
-    std::unique_ptr<char[]> m_buffer;  // the stream's buffer, kept until after the close
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;
     bool m_failed = false;
 };
