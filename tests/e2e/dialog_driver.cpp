@@ -194,6 +194,27 @@ void PostKey(HWND window, WORD virtualKey)
     PostMessageW(window, WM_KEYUP, virtualKey, up);
 }
 
+// The system turns a WM_IME_CHAR into a posted WM_CHAR, which the field
+// handles only after every sent message. A marker posted behind them, a
+// right margin one wider, tells when the field has handled them all: the
+// characters themselves change the text, the selection and the modified
+// flag, but never the margins. The margin is then set back.
+void WaitForPostedMessages(HWND field)
+{
+    DWORD_PTR margins = 0;
+    SendMessageTimeoutW(field, EM_GETMARGINS, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout, &margins);
+    const WORD rightMargin = HIWORD(margins);
+    const auto wider = static_cast<WORD>(rightMargin + 1);
+    PostMessageW(field, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, wider));
+    const ULONGLONG deadline = GetTickCount64() + kActionTimeout;
+    while (HIWORD(margins) != wider && GetTickCount64() < deadline) {
+        Sleep(kPollInterval);
+        SendMessageTimeoutW(field, EM_GETMARGINS, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout, &margins);
+    }
+    SendMessageTimeoutW(field, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, rightMargin),
+                        SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+}
+
 struct DcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
@@ -454,6 +475,7 @@ void DialogDriver::ComposeOver(int controlId, int start, int end, std::string_vi
         send(WM_IME_CHAR, character, 1);
     }
     send(WM_IME_ENDCOMPOSITION, 0, 0);
+    WaitForPostedMessages(field);
 }
 
 void DialogDriver::Paste(int controlId, std::string_view utf8)
