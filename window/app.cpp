@@ -59,7 +59,6 @@ bool OpenGuide(HWND owner, const std::wstring& folder, const char* guide)
     return result > 32;
 }
 
-// The message that neither guide could be opened, naming the web page.
 }  // namespace
 
 WinApp::WinApp(const UserGuides& guides) : m_guides(guides)
