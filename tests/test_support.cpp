@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -42,6 +43,36 @@ int ProcessId()
 #endif
 }
 
+void ClearStandinControls()
+{
+    for (const char* name : kControls) {
+        SetStandinControl(name, "");  // the stand-in takes an empty control as absent
+    }
+}
+
+// size bytes of fresh zeros below 4 GiB, never released; nullptr fails the test.
+char* MapBelowFourGiB(std::size_t size)
+{
+#ifdef _WIN32
+    const auto reserve = [size](void* at) {
+        return VirtualAlloc(at, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    };
+#ifdef _WIN64
+    void* block = PlaceBelowFourGiB(size, reserve);
+#else
+    void* block = reserve(nullptr);
+#endif
+#else
+    void* block =
+        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    block = block == MAP_FAILED ? nullptr : block;
+#endif
+    if (block == nullptr) {
+        ADD_FAILURE() << "no memory below 4 GiB";
+    }
+    return static_cast<char*>(block);
+}
+
 }  // namespace
 
 std::string TestExecutableFolder()
@@ -62,11 +93,7 @@ ScratchFolder::ScratchFolder() : m_previous(fs::current_path().string())
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
                                        : std::string("scratch");
-    for (char& c : name) {
-        if (c == '/') {
-            c = '_';
-        }
-    }
+    std::replace(name.begin(), name.end(), '/', '_');
     m_path = TestExecutableFolder() + "scratch/" + name + "-" + std::to_string(ProcessId()) + "-" +
              std::to_string(++counter);
     fs::remove_all(m_path);
@@ -101,17 +128,6 @@ void SetStandinControl(const char* name, const std::string& value)
 #endif
 }
 
-void ClearStandinControls()
-{
-    for (const char* name : kControls) {
-#ifdef _WIN32
-        _putenv_s(name, "");
-#else
-        unsetenv(name);
-#endif
-    }
-}
-
 void StartStandinTrace()
 {
     SetStandinControl("TARVEK_STANDIN_TRACE", kTraceFile);
@@ -138,38 +154,7 @@ bool IsLogLibraryLoaded()
 
 std::uint8_t* LowAddressBytes(std::size_t size)
 {
-    constexpr std::size_t kArenaSize = 1 << 20;
-    static std::uint8_t* arena = nullptr;
-    static std::size_t used = 0;
-    if (arena == nullptr) {
-#if defined(_WIN64)
-        // Zeroed, as every fresh reservation is.
-        arena = static_cast<std::uint8_t*>(PlaceBelowFourGiB(kArenaSize, [](void* at) {
-            return VirtualAlloc(at, kArenaSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        }));
-        if (arena == nullptr) {
-            ADD_FAILURE() << "no memory below 4 GiB";
-            return nullptr;
-        }
-#elif defined(_WIN32)
-        arena = new std::uint8_t[kArenaSize]();
-#else
-        void* mapped = mmap(nullptr, kArenaSize, PROT_READ | PROT_WRITE,
-                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-        if (mapped == MAP_FAILED) {
-            ADD_FAILURE() << "no memory below 4 GiB";
-            return nullptr;
-        }
-        arena = static_cast<std::uint8_t*>(mapped);
-#endif
-    }
-    if (used + size > kArenaSize) {
-        ADD_FAILURE() << "low-address arena exhausted";
-        return nullptr;
-    }
-    std::uint8_t* bytes = arena + used;
-    used += size;
-    return bytes;
+    return reinterpret_cast<std::uint8_t*>(MapBelowFourGiB(size));
 }
 
 const char* TextBeforeNoAccessPage(std::string_view text)
@@ -183,32 +168,19 @@ const char* TextBeforeNoAccessPage(std::string_view text)
 #endif
     // Whole pages for the text and its NUL, then the page that no read may reach.
     const std::size_t readable = (text.size() + 1 + page - 1) / page * page;
-    const std::size_t size = readable + page;
+    char* block = MapBelowFourGiB(readable + page);
 #ifdef _WIN32
-    const auto reserve = [size](void* at) {
-        return VirtualAlloc(at, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    };
-#ifdef _WIN64
-    void* block = PlaceBelowFourGiB(size, reserve);
-#else
-    void* block = reserve(nullptr);
-#endif
     DWORD previous = 0;
-    if (block == nullptr ||
-        VirtualProtect(static_cast<char*>(block) + readable, page, PAGE_NOACCESS, &previous) == 0) {
-        ADD_FAILURE() << "no guarded memory below 4 GiB";
-        return nullptr;
-    }
+    const bool guarded =
+        block != nullptr && VirtualProtect(block + readable, page, PAGE_NOACCESS, &previous) != 0;
 #else
-    void* block =
-        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-    if (block == MAP_FAILED ||
-        mprotect(static_cast<char*>(block) + readable, page, PROT_NONE) != 0) {
+    const bool guarded = block != nullptr && mprotect(block + readable, page, PROT_NONE) == 0;
+#endif
+    if (!guarded) {
         ADD_FAILURE() << "no guarded memory below 4 GiB";
         return nullptr;
     }
-#endif
-    char* copy = static_cast<char*>(block) + readable - (text.size() + 1);
+    char* copy = block + readable - (text.size() + 1);
     std::memcpy(copy, text.data(), text.size());
     copy[text.size()] = '\0';
     return copy;

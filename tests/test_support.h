@@ -32,9 +32,8 @@ std::string TestExecutableFolder();
 // Variants: "default", "cdecl" (32-bit Windows only), "without_<EntryPoint>".
 void InstallStandin(std::string_view variant = "default");
 
-// Sets or clears one of the stand-in's TARVEK_STANDIN_* controls.
+// Sets one of the stand-in's TARVEK_STANDIN_* controls; "" clears it.
 void SetStandinControl(const char* name, const std::string& value);
-void ClearStandinControls();
 
 // Turns on the stand-in's call trace and returns what it recorded so far, one
 // event a line ("load", "TarvekOpen 0 TARVEK.VDB 0", "VKD_readv 3", "unload", ...).
