@@ -13,6 +13,7 @@
 #include "extract/extraction_texts.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
+#include "loglib/extraction_modes.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "tests/line_expectations.h"
@@ -28,15 +29,6 @@ const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // The callsigns of the records, one per record number from 1.
 const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
-
-std::vector<std::string> Callsigns(const std::vector<std::string>& lines)
-{
-    std::vector<std::string> calls;
-    for (const std::string& line : lines) {
-        calls.push_back(line.substr(F000, 6));
-    }
-    return calls;
-}
 
 std::vector<std::string> CallsignsOf(int first, int last)
 {
@@ -104,7 +96,7 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
         RecordingNotifier notifier;
         const OperationOutcome outcome = ExtractVersion4(c.start, c.end, notifier);
         EXPECT_EQ(c.messages, notifier.Messages());
-        EXPECT_EQ(c.calls, Callsigns(OutputLines("TARVEK4_EXT_DAT.TXT")));
+        EXPECT_EQ(c.calls, LineFields("TARVEK4_EXT_DAT.TXT", F000, 6));
         // Every record read is written; a failed read shows before finished.
         EXPECT_EQ(c.messages.size() == 1 ? OutcomeStatus::kFinished
                                          : OutcomeStatus::kFinishedAfterFailedRead,
@@ -178,7 +170,6 @@ void WriteVersion5Rows()
 
 struct ModeCase {
     int mode;
-    std::string file;
     std::vector<std::string> calls;
     std::vector<std::string> codes;
     bool f064Blank;
@@ -189,25 +180,23 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
     WriteVersion5Rows();
     InstallStandin();
     const ModeCase cases[] = {
-        {2,
-         "TARVEK5_EXT_DAT.TXT",
+        {kModeVersion5,
          CallsignsOf(1, 5),
          {"1101  ", "100105", "11003B", "10007 ", "5001  "},
          false},
-        {3, "TARVEK5_JCC_DAT.TXT", CallsignsOf(1, 2), {"1101  ", "1001  "}, true},
-        {4, "TARVEK5_JCG_DAT.TXT", CallsignsOf(3, 4), {"11003 ", "10007 "}, true},
-        {5, "TARVEK5_TOWN_DAT.TXT", CallsignsOf(3, 3), {"11003B"}, false},
+        {kModeJcc, CallsignsOf(1, 2), {"1101  ", "1001  "}, true},
+        {kModeJcg, CallsignsOf(3, 4), {"11003 ", "10007 "}, true},
+        {kModeTown, CallsignsOf(3, 3), {"11003B"}, false},
     };
     for (const ModeCase& c : cases) {
         SCOPED_TRACE(c.mode);
         RecordingNotifier notifier;
         ExtractVersion5(1, 5, c.mode, notifier);
         EXPECT_EQ(Messages{kFinished}, notifier.Messages());
-        const std::vector<std::string> lines = OutputLines(c.file);
-        EXPECT_EQ(c.calls, Callsigns(lines));
-        for (std::size_t i = 0; i < lines.size() && i < c.codes.size(); ++i) {
-            EXPECT_EQ(c.codes[i], lines[i].substr(F010, 6));
-            const std::string f064 = lines[i].substr(F064, kF064Width);
+        const char* file = kExtractionModes[c.mode].outputName;
+        EXPECT_EQ(c.calls, LineFields(file, F000, 6));
+        EXPECT_EQ(c.codes, LineFields(file, F010, 6));
+        for (const std::string& f064 : LineFields(file, F064, kF064Width)) {
             EXPECT_EQ(c.f064Blank, f064 == std::string(kF064Width, ' ')) << f064;
         }
         EXPECT_FALSE(IsLogLibraryLoaded());
@@ -218,24 +207,19 @@ TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 {
     WriteVersion5Rows();
     InstallStandin();
-    ExtractVersion5(1, 5, 2, m_notifier);
-    std::string marks;
-    for (const std::string& line : OutputLines("TARVEK5_EXT_DAT.TXT")) {
-        marks += line.substr(F044, 3) + "|";
+    const struct {
+        int mode;
+        int end;
+        std::vector<std::string> marks;
+    } cases[] = {
+        {kModeVersion5, 5, {"JEX", "JE ", "NQX", "JQX", "NNX"}},
+        {kModeJcg, 5, {"NQC", "JQC"}},
+        {kModeJcc, 2, {"JEC", "JE "}},
+    };
+    for (const auto& c : cases) {
+        ExtractVersion5(1, c.end, c.mode, m_notifier);
+        EXPECT_EQ(c.marks, LineFields(kExtractionModes[c.mode].outputName, F044, 3));
     }
-    EXPECT_EQ("JEX|JE |NQX|JQX|NNX|", marks);
-    ExtractVersion5(1, 5, 4, m_notifier);
-    marks.clear();
-    for (const std::string& line : OutputLines("TARVEK5_JCG_DAT.TXT")) {
-        marks += line.substr(F044, 3) + "|";
-    }
-    EXPECT_EQ("NQC|JQC|", marks);
-    ExtractVersion5(1, 2, 3, m_notifier);
-    marks.clear();
-    for (const std::string& line : OutputLines("TARVEK5_JCC_DAT.TXT")) {
-        marks += line.substr(F044, 3) + "|";
-    }
-    EXPECT_EQ("JEC|JE |", marks);
 }
 
 TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
@@ -259,7 +243,7 @@ TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
     EXPECT_EQ(1, outcome.linesWritten);
     EXPECT_EQ(1, outcome.itemsRead);
     EXPECT_EQ((Messages{kUnreadable, kFinished}), m_notifier.Messages());
-    EXPECT_EQ(CallsignsOf(1, 1), Callsigns(OutputLines("TARVEK5_EXT_DAT.TXT")));
+    EXPECT_EQ(CallsignsOf(1, 1), LineFields("TARVEK5_EXT_DAT.TXT", F000, 6));
     EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nVKD_readv 1\nVKD_readv 2\nTarvekClose 0\nunload\n",
               StandinTrace());
 }
@@ -308,10 +292,6 @@ TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
         "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n",
         StandinTrace());
 }
-
-}  // namespace
-
-namespace {
 
 class FullDeviceTest : public testing::Test {
 protected:
