@@ -144,29 +144,15 @@ TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
 }
 
 // Version-5 records whose codes each filter judges differently.
-struct Version5Row {
-    std::string leading;
-    std::string code;
-    std::string text51;
+const std::string kStamp = "09/12/31 23:59J";
+const std::string kQth = "QTH that the JCC and JCG files blank";
+const std::vector<Version5Sample> kVersion5Rows = {
+    {"JA1AAA", "1101", kStamp, "JEX", kQth},     // city: JCC
+    {"JA1BBB/1", "100105", kStamp, "JE", kQth},  // Tokyo ward before April 2010: JCC as 1001
+    {"JA1CCC", "11003B", kStamp, "NQX", kQth},   // town: JCG as 11003, town
+    {"JA1DDD/M", "10007", kStamp, "JQX", kQth},  // county: JCG
+    {"JA1EEE", "5001", kStamp, "NNX", kQth},     // nothing
 };
-
-const Version5Row kVersion5Rows[] = {
-    {"JA1AAA", "1101", "JEX"},     // city: JCC
-    {"JA1BBB/1", "100105", "JE"},  // Tokyo ward before April 2010: JCC as 1001
-    {"JA1CCC", "11003B", "NQX"},   // town: JCG as 11003, town
-    {"JA1DDD/M", "10007", "JQX"},  // county: JCG
-    {"JA1EEE", "5001", "NNX"},     // nothing
-};
-
-void WriteVersion5Rows()
-{
-    std::vector<Version5Sample> samples;
-    for (const Version5Row& row : kVersion5Rows) {
-        samples.push_back({row.leading, row.code, "09/12/31 23:59J", row.text51,
-                           "QTH that the JCC and JCG files blank"});
-    }
-    WriteVersion5Log(samples);
-}
 
 struct ModeCase {
     int mode;
@@ -177,7 +163,7 @@ struct ModeCase {
 
 TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     const ModeCase cases[] = {
         {kModeVersion5,
@@ -205,7 +191,7 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 
 TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     const struct {
         int mode;
@@ -224,7 +210,7 @@ TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 
 TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     WriteFileBytes("TARVEK5_TOWN_DAT.TXT", "earlier output\r\n");
     ExtractVersion5(5, 5, 5, m_notifier);
@@ -234,7 +220,7 @@ TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 
 TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
@@ -250,7 +236,7 @@ TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 
 TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
@@ -277,7 +263,7 @@ TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
 {
     WriteVersion4Log(kCallsigns);
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     StartStandinTrace();
     std::filesystem::create_directory("TARVEK4_EXT_DAT.TXT");
