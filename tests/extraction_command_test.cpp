@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <iterator>
 #include <set>
 #include <string>
@@ -16,8 +15,6 @@
 #include "platform/notifier.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 

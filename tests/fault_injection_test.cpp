@@ -8,7 +8,6 @@
 
 #ifndef _WIN32
 #include <linux/capability.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -20,7 +19,6 @@
 #include <vector>
 
 #include "extract/backup_copy.h"
-#include "extract/extraction_line.h"
 #include "extract/extraction_texts.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
