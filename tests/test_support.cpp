@@ -50,29 +50,6 @@ void ClearStandinControls()
     }
 }
 
-// size bytes of fresh zeros below 4 GiB, never released; nullptr fails the test.
-char* MapBelowFourGiB(std::size_t size)
-{
-#ifdef _WIN32
-    const auto reserve = [size](void* at) {
-        return VirtualAlloc(at, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-    };
-#ifdef _WIN64
-    void* block = PlaceBelowFourGiB(size, reserve);
-#else
-    void* block = reserve(nullptr);
-#endif
-#else
-    void* block =
-        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-    block = block == MAP_FAILED ? nullptr : block;
-#endif
-    if (block == nullptr) {
-        ADD_FAILURE() << "no memory below 4 GiB";
-    }
-    return static_cast<char*>(block);
-}
-
 }  // namespace
 
 std::string TestExecutableFolder()
@@ -152,12 +129,7 @@ bool IsLogLibraryLoaded()
 #endif
 }
 
-std::uint8_t* LowAddressBytes(std::size_t size)
-{
-    return reinterpret_cast<std::uint8_t*>(MapBelowFourGiB(size));
-}
-
-const char* TextBeforeNoAccessPage(std::string_view text)
+std::uint8_t* BytesBeforeNoAccessPage(std::size_t size)
 {
 #ifdef _WIN32
     SYSTEM_INFO system{};
@@ -166,23 +138,41 @@ const char* TextBeforeNoAccessPage(std::string_view text)
 #else
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 #endif
-    // Whole pages for the text and its NUL, then the page that no read may reach.
-    const std::size_t readable = (text.size() + 1 + page - 1) / page * page;
-    char* block = MapBelowFourGiB(readable + page);
+    // Whole pages for the bytes, then the page that no read may reach; fresh
+    // pages hold zeros.
+    const std::size_t readable = (size + page - 1) / page * page;
+    const std::size_t total = readable + page;
 #ifdef _WIN32
+    const auto reserve = [total](void* at) {
+        return VirtualAlloc(at, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    };
+#ifdef _WIN64
+    auto* block = static_cast<std::uint8_t*>(PlaceBelowFourGiB(total, reserve));
+#else
+    auto* block = static_cast<std::uint8_t*>(reserve(nullptr));
+#endif
     DWORD previous = 0;
     const bool guarded =
         block != nullptr && VirtualProtect(block + readable, page, PAGE_NOACCESS, &previous) != 0;
 #else
+    void* mapped = mmap(nullptr, total, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    auto* block = mapped == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(mapped);
     const bool guarded = block != nullptr && mprotect(block + readable, page, PROT_NONE) == 0;
 #endif
     if (!guarded) {
         ADD_FAILURE() << "no guarded memory below 4 GiB";
         return nullptr;
     }
-    char* copy = block + readable - (text.size() + 1);
-    std::memcpy(copy, text.data(), text.size());
-    copy[text.size()] = '\0';
+    return block + readable - size;
+}
+
+const char* TextBeforeNoAccessPage(std::string_view text)
+{
+    auto* copy = reinterpret_cast<char*>(BytesBeforeNoAccessPage(text.size() + 1));
+    if (copy != nullptr) {
+        std::memcpy(copy, text.data(), text.size());  // the NUL after it is one of the zeros
+    }
     return copy;
 }
 

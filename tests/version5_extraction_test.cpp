@@ -17,11 +17,11 @@ namespace {
 constexpr int kAddressOffsets[] = {821, 825, 829, 833, 837, 841, 845};
 
 // A record buffer below 4 GiB, filled as a library copying NUL-terminated
-// texts would fill it. Each text reached by address ends right before an
-// inaccessible page, so that a read past its NUL faults.
+// texts would fill it. The record and each text reached by address end right
+// before an inaccessible page, so that a read past them faults.
 class Version5Record {
 public:
-    Version5Record() : m_bytes(LowAddressBytes(kVersion5RecordSize)) {}
+    Version5Record() : m_bytes(BytesBeforeNoAccessPage(kVersion5RecordSize)) {}
 
     Version5Record& Text(int offset, const std::string& text)
     {
