@@ -48,6 +48,8 @@ struct RangeRow {
     int start;
     int end;
     std::string output;
+    // Rows print as their names in test listings.
+    friend void PrintTo(const RangeRow& row, std::ostream* out) { *out << row.name; }
 };
 
 const RangeRow kRangeRows[] = {
@@ -89,12 +91,6 @@ private:
     std::vector<std::string> m_messages;
     std::vector<std::string> m_outputs;
 };
-
-// Rows print as their names in test listings.
-void PrintTo(const RangeRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class BackupCopyRange : public testing::TestWithParam<RangeRow> {};
 

@@ -23,6 +23,8 @@ struct ReadRow {
     const char* name;
     std::string onDisk;
     int mode;
+    // Rows print as their names in test listings.
+    friend void PrintTo(const ReadRow& row, std::ostream* out) { *out << row.name; }
 };
 
 // The mode is the low four bits of the sixth character delivered by the text
@@ -44,12 +46,6 @@ const ReadRow kReadRows[] = {
     {"line_ends_early", "ab\nflag=5", 2},
     {"empty", "", 2},
 };
-
-// Rows print as their names in test listings.
-void PrintTo(const ReadRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class SettingsRead : public testing::TestWithParam<ReadRow> {};
 
