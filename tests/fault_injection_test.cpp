@@ -12,7 +12,6 @@
 #include <unistd.h>
 #endif
 
-#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -159,13 +158,10 @@ private:
 // Whether a new file can be made in the working folder right now.
 bool CanCreateFiles()
 {
-    std::FILE* probe = std::fopen("probe.tmp", "wb");
-    if (probe == nullptr) {
-        return false;
-    }
-    std::fclose(probe);
+    WriteFileBytes("probe.tmp", "");
+    const bool created = FileExists("probe.tmp");
     fs::remove("probe.tmp");
-    return true;
+    return created;
 }
 
 // A working folder that holds the library, the databases and the backup
