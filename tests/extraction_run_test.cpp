@@ -25,7 +25,6 @@ using Messages = std::vector<std::string>;
 
 const std::string kFinished = kMsgFinished;
 const std::string kUnreadable = kMsgRecordNumberUnreadable;
-const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // The callsigns of the records, one per record number from 1.
 const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
@@ -138,7 +137,8 @@ TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
     WriteVersion4Log(kCallsigns);
     EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion4(1, 5, m_notifier).status);
     EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion5(1, 5, 3, m_notifier).status);
-    EXPECT_EQ((Messages{kNoLibrary, kNoLibrary}), m_notifier.Messages());
+    EXPECT_EQ((Messages{kMsgLogLibraryCannotOpen, kMsgLogLibraryCannotOpen}),
+              m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
 }

@@ -178,8 +178,8 @@ TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
         EXPECT_EQ(-1, GetRecordCount(1, notifier));
         EXPECT_EQ(-1, GetRecordCount(2, notifier));
         EXPECT_EQ(-1, LoadLogLibrary());
-        const std::vector<std::string> twice = {kLibraryMessage[0], kLibraryMessage[0]};
-        EXPECT_EQ(twice, notifier.Messages());
+        EXPECT_EQ((std::vector<std::string>{kMsgLogLibraryCannotOpen, kMsgLogLibraryCannotOpen}),
+                  notifier.Messages());
         // Loaded to look for the entry points, released at once, never called.
         EXPECT_EQ("load\nunload\nload\nunload\nload\nunload\n", StandinTrace());
         EXPECT_FALSE(IsLogLibraryLoaded());

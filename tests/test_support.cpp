@@ -179,7 +179,9 @@ void WriteVersion4Log(const std::vector<std::string>& callsigns, const std::stri
 {
     std::vector<Version4RecordImage> images;
     for (const std::string& call : callsigns) {
-        const Version4RecordTexts texts{.f000 = call, .f047 = stamp};
+        Version4RecordTexts texts;
+        texts.f000 = call;
+        texts.f047 = stamp;
         Version4RecordImage image;
         ASSERT_TRUE(BuildVersion4RecordImage(texts, image)) << call;
         images.push_back(image);
@@ -191,10 +193,11 @@ void WriteVersion5Log(const std::vector<Version5Sample>& samples)
 {
     std::vector<Version5RecordTexts> records;
     for (const Version5Sample& sample : samples) {
-        Version5RecordTexts texts{.leading = sample.leading,
-                                  .stamp = sample.stamp,
-                                  .code = sample.code,
-                                  .text51 = sample.text51};
+        Version5RecordTexts texts;
+        texts.leading = sample.leading;
+        texts.code = sample.code;
+        texts.stamp = sample.stamp;
+        texts.text51 = sample.text51;
         texts.addressed[kF064AddressedText] = sample.f064;
         records.push_back(texts);
     }

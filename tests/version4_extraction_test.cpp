@@ -16,8 +16,6 @@ namespace {
 // A version-4 context with texts at offsets, as DbsDbrRead leaves a record.
 class Version4Record {
 public:
-    Version4Record() { std::memset(m_context.bytes, 0, sizeof m_context.bytes); }
-
     Version4Record& Text(int offset, const std::string& text)
     {
         std::memcpy(m_context.bytes + offset, text.c_str(), text.size() + 1);
@@ -27,7 +25,7 @@ public:
     std::uint8_t* Bytes() { return m_context.bytes; }
 
 private:
-    Version4Context m_context;
+    Version4Context m_context{};
 };
 
 TEST(Version4LineTest, EachTextGoesToItsField)
