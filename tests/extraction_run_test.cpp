@@ -289,6 +289,7 @@ protected:
     }
 
     FullDeviceFolder m_folder{"full_device_extraction", kVersion4OutputName};
+    RecordingNotifier m_notifier;
 };
 
 // Records of a log long enough that its output outgrows the write buffer.
@@ -311,14 +312,13 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
 {
     WriteVersion4Log(kCallsigns);
     WriteVersion5Log(ManyVersion5Records(5));
-    RecordingNotifier notifier;
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, notifier).status);
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, notifier).status);
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, m_notifier).status);
     EXPECT_EQ(
         (Messages{CannotWriteMessage(kVersion4OutputName), CannotWriteMessage(kVersion5OutputName),
                   CannotWriteMessage(kJccOutputName)}),
-        notifier.Messages());
+        m_notifier.Messages());
     // Every run closed its database and released the library.
     EXPECT_EQ(3, CountOf(StandinTrace(), "unload"));
     EXPECT_EQ(1, CountOf(StandinTrace(), "DbsDbrClose"));
@@ -330,9 +330,8 @@ TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 {
     constexpr int kRecords = 2000;  // 404,000 bytes of lines
     WriteVersion5Log(ManyVersion5Records(kRecords));
-    RecordingNotifier notifier;
-    ExtractVersion5(1, kRecords, 2, notifier);
-    EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, notifier.Messages());
+    ExtractVersion5(1, kRecords, 2, m_notifier);
+    EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, m_notifier.Messages());
     const int reads = CountOf(StandinTrace(), "VKD_readv");
     EXPECT_GT(reads, 0);
     EXPECT_LT(reads, kRecords);
@@ -342,10 +341,9 @@ TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 TEST_F(FullDeviceTest, RunThatWritesNothingStillFinishes)
 {
     WriteVersion5Log(ManyVersion5Records(3));
-    RecordingNotifier notifier;
     // Code 1101 is no town: nothing is written, so nothing can fail.
-    ExtractVersion5(1, 3, 5, notifier);
-    EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+    ExtractVersion5(1, 3, 5, m_notifier);
+    EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
 }
 
 }  // namespace
