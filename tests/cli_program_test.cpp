@@ -62,11 +62,8 @@ Outcome RunProgram(const std::vector<std::string_view>& arguments)
 void WriteSources()
 {
     WriteVersion4Log({"JA4AAA", "JA4AAA", "JA4AAA"});
-    std::vector<Version5Sample> samples;
-    for (const char* code : {"1101", "11003B", "28004A", "01001C"}) {
-        samples.push_back({"JA5AAA", code});
-    }
-    WriteVersion5Log(samples);
+    WriteVersion5Log(
+        {{"JA5AAA", "1101"}, {"JA5AAA", "11003B"}, {"JA5AAA", "28004A"}, {"JA5AAA", "01001C"}});
     WriteFileBytes(kBackupInputName, "BAK1\r\nBAK2\r\nBAK3\r\n");
 }
 

@@ -31,8 +31,6 @@ namespace {
 constexpr const char* kControls[] = {"TARVEK_STANDIN_TRACE", "TARVEK_STANDIN_FAIL_OPEN",
                                      "TARVEK_STANDIN_FAIL_READ", "TARVEK_STANDIN_COUNT"};
 constexpr const char* kTraceFile = "STANDIN_TRACE.TXT";
-// F064's text is the fifth of the record's addressed texts, at offset 837.
-constexpr int kF064AddressedText = 4;
 
 int ProcessId()
 {
@@ -198,7 +196,7 @@ void WriteVersion5Log(const std::vector<Version5Sample>& samples)
         texts.code = sample.code;
         texts.stamp = sample.stamp;
         texts.text51 = sample.text51;
-        texts.addressed[kF064AddressedText] = sample.f064;
+        texts.addressed[4] = sample.f064;  // the fifth addressed text, at 837, feeds F064
         records.push_back(texts);
     }
     ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
