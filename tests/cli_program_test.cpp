@@ -177,7 +177,6 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
         const char* before;  // nullptr: no settings file
         StatusRow run;
     };
-    const std::string kMode2 = std::string(kSettingsPrefix) + "2\r";
     const SettingsRow rows[] = {
         {nullptr, {{"--use-settings", "count"}, kExitSuccess, {}, "4\n", "", 0}},
         {"flag=1\r", {{"--use-settings", "count"}, kExitSuccess, {}, "3\n", "", 0}},
@@ -206,7 +205,7 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
         }
         RunAndCheck(row.run, expected);
         if (FileExists(kSettingsFileName)) {
-            EXPECT_EQ(row.before != nullptr ? row.before : kMode2,
+            EXPECT_EQ(row.before != nullptr ? row.before : std::string(kSettingsPrefix) + "2\r",
                       ReadFileBytes(kSettingsFileName));
         }
     }

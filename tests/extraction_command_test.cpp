@@ -20,8 +20,6 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-const std::string kFinished = kMsgFinished;
-
 struct RangeRow {
     int start;
     int end;
@@ -95,7 +93,7 @@ TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
 
         RecordingNotifier notifier;
         const OperationOutcome outcome = RunModeExtraction(row.mode, 2, 3, notifier);
-        EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+        EXPECT_EQ(Messages{kMsgFinished}, notifier.Messages());
         EXPECT_EQ(OutcomeStatus::kFinished, outcome.status);
         EXPECT_EQ(row.file, outcome.outputName);
         EXPECT_EQ(expected, FolderContents());

@@ -34,7 +34,6 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-const std::string kFinished = kMsgFinished;
 const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // Three version-4 records, and three version-5 records that the filters judge
@@ -105,7 +104,7 @@ TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
         EXPECT_EQ(GetRecordCount(3, notifier), std::stoi(count));
         ExtractVersion4(1, 3, notifier);
         ExtractVersion5(1, 3, 2, notifier);
-        EXPECT_EQ(notifier.Messages(), (Messages{kFinished, kFinished}));
+        EXPECT_EQ(notifier.Messages(), (Messages{kMsgFinished, kMsgFinished}));
         EXPECT_EQ(OutputLines("TARVEK4_EXT_DAT.TXT").size(), 3U);
         EXPECT_EQ(OutputLines("TARVEK5_EXT_DAT.TXT").size(), 3U);
         EXPECT_FALSE(IsLogLibraryLoaded());

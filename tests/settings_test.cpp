@@ -14,8 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kEof = "\x1A";
-
 // "flag=2" and a carriage return, byte by byte.
 const std::string kDefaultBytes = "\x66\x6C\x61\x67\x3D\x32\x0D";
 
@@ -42,7 +40,7 @@ const ReadRow kReadRows[] = {
     {"five_and_lf", "abcde\n", 10},
     {"five_and_crlf", "abcde\r\n", 10},
     {"five_and_cr", "abcde\rX", 13},
-    {"eof_byte_sixth", "flag=" + kEof + "5", 0},
+    {"eof_byte_sixth", "flag=\x1A"s + "5", 0},
     {"line_ends_early", "ab\nflag=5", 2},
     {"empty", "", 2},
 };
