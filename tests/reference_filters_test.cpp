@@ -14,12 +14,9 @@ namespace {
 // 47 to 50; every other column holds a marker byte so that stray writes show.
 std::string MakeLine(const std::string& code, const std::string& stamp)
 {
-    std::string line(kLineBufferSize, '#');
+    std::string line = std::string(kLineColumns, '#') + "\r\n" + '\0';
     line.replace(F010, 6, code);
     line.replace(F047, 4, stamp);
-    line[kLineColumns] = '\r';
-    line[kLineColumns + 1] = '\n';
-    line[kLineColumns + 2] = '\0';
     return line;
 }
 

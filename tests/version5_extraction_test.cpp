@@ -32,8 +32,7 @@ public:
     // Stores the address of a copy of text, or 0 for nullptr.
     Version5Record& Address(int offset, const char* text)
     {
-        const char* copy = text == nullptr ? nullptr : TextBeforeNoAccessPage(text);
-        StoreAddress(offset, copy);
+        StoreAddress(offset, text == nullptr ? nullptr : TextBeforeNoAccessPage(text));
         return *this;
     }
 
