@@ -13,7 +13,6 @@
 #include "extract/extraction_texts.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
-#include "loglib/extraction_modes.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "tests/line_expectations.h"
@@ -25,6 +24,7 @@ using Messages = std::vector<std::string>;
 
 const std::string kFinished = kMsgFinished;
 const std::string kUnreadable = kMsgRecordNumberUnreadable;
+const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // The callsigns of the records, one per record number from 1.
 const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
@@ -137,8 +137,7 @@ TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
     WriteVersion4Log(kCallsigns);
     EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion4(1, 5, m_notifier).status);
     EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion5(1, 5, 3, m_notifier).status);
-    EXPECT_EQ((Messages{kMsgLogLibraryCannotOpen, kMsgLogLibraryCannotOpen}),
-              m_notifier.Messages());
+    EXPECT_EQ((Messages{kNoLibrary, kNoLibrary}), m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
 }
@@ -156,6 +155,7 @@ const std::vector<Version5Sample> kVersion5Rows = {
 
 struct ModeCase {
     int mode;
+    std::string file;
     std::vector<std::string> calls;
     std::vector<std::string> codes;
     bool f064Blank;
@@ -166,23 +166,23 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
     WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     const ModeCase cases[] = {
-        {kModeVersion5,
+        {2,
+         "TARVEK5_EXT_DAT.TXT",
          CallsignsOf(1, 5),
          {"1101  ", "100105", "11003B", "10007 ", "5001  "},
          false},
-        {kModeJcc, CallsignsOf(1, 2), {"1101  ", "1001  "}, true},
-        {kModeJcg, CallsignsOf(3, 4), {"11003 ", "10007 "}, true},
-        {kModeTown, CallsignsOf(3, 3), {"11003B"}, false},
+        {3, "TARVEK5_JCC_DAT.TXT", CallsignsOf(1, 2), {"1101  ", "1001  "}, true},
+        {4, "TARVEK5_JCG_DAT.TXT", CallsignsOf(3, 4), {"11003 ", "10007 "}, true},
+        {5, "TARVEK5_TOWN_DAT.TXT", CallsignsOf(3, 3), {"11003B"}, false},
     };
     for (const ModeCase& c : cases) {
         SCOPED_TRACE(c.mode);
         RecordingNotifier notifier;
         ExtractVersion5(1, 5, c.mode, notifier);
         EXPECT_EQ(Messages{kFinished}, notifier.Messages());
-        const char* file = kExtractionModes[c.mode].outputName;
-        EXPECT_EQ(c.calls, LineFields(file, F000, 6));
-        EXPECT_EQ(c.codes, LineFields(file, F010, 6));
-        for (const std::string& f064 : LineFields(file, F064, kF064Width)) {
+        EXPECT_EQ(c.calls, LineFields(c.file, F000, 6));
+        EXPECT_EQ(c.codes, LineFields(c.file, F010, 6));
+        for (const std::string& f064 : LineFields(c.file, F064, kF064Width)) {
             EXPECT_EQ(c.f064Blank, f064 == std::string(kF064Width, ' ')) << f064;
         }
         EXPECT_FALSE(IsLogLibraryLoaded());
@@ -196,15 +196,16 @@ TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
     const struct {
         int mode;
         int end;
+        const char* file;
         std::vector<std::string> marks;
     } cases[] = {
-        {kModeVersion5, 5, {"JEX", "JE ", "NQX", "JQX", "NNX"}},
-        {kModeJcg, 5, {"NQC", "JQC"}},
-        {kModeJcc, 2, {"JEC", "JE "}},
+        {2, 5, "TARVEK5_EXT_DAT.TXT", {"JEX", "JE ", "NQX", "JQX", "NNX"}},
+        {4, 5, "TARVEK5_JCG_DAT.TXT", {"NQC", "JQC"}},
+        {3, 2, "TARVEK5_JCC_DAT.TXT", {"JEC", "JE "}},
     };
     for (const auto& c : cases) {
         ExtractVersion5(1, c.end, c.mode, m_notifier);
-        EXPECT_EQ(c.marks, LineFields(kExtractionModes[c.mode].outputName, F044, 3));
+        EXPECT_EQ(c.marks, LineFields(c.file, F044, 3));
     }
 }
 

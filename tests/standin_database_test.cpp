@@ -131,19 +131,19 @@ TEST(StandinVersion5Writer, RejectsCopiedTextsLongerThanTheirPlace)
 
 TEST_F(StandinDatabaseTest, Version4RecordsComeBackByteForByte)
 {
-    std::memset(m_context4.bytes, 0xCC, sizeof m_context4.bytes);
-    ASSERT_EQ(CallDbsDbrOpen(m_context4, kVersion4DatabaseName), 0);
-    EXPECT_EQ(ReadInt32Le(m_context4.bytes + kVersion4CountOffset), 3);
+    Version4Context context;
+    std::memset(context.bytes, 0xCC, sizeof context.bytes);
+    ASSERT_EQ(CallDbsDbrOpen(context, kVersion4DatabaseName), 0);
+    EXPECT_EQ(ReadInt32Le(context.bytes + kVersion4CountOffset), 3);
     for (int n = 1; n <= 3; ++n) {
-        ASSERT_EQ(CallDbsDbrRead(m_context4, n), 0);
-        EXPECT_EQ(std::memcmp(m_context4.bytes, m_images[n - 1].data(), kVersion4RecordImageSize),
-                  0)
+        ASSERT_EQ(CallDbsDbrRead(context, n), 0);
+        EXPECT_EQ(std::memcmp(context.bytes, m_images[n - 1].data(), kVersion4RecordImageSize), 0)
             << n;
-        EXPECT_EQ(ReadInt32Le(m_context4.bytes + kVersion4CountOffset), 3);
+        EXPECT_EQ(ReadInt32Le(context.bytes + kVersion4CountOffset), 3);
     }
-    EXPECT_NE(CallDbsDbrRead(m_context4, 0), 0);
-    EXPECT_NE(CallDbsDbrRead(m_context4, 4), 0);
-    CallDbsDbrClose(m_context4);
+    EXPECT_NE(CallDbsDbrRead(context, 0), 0);
+    EXPECT_NE(CallDbsDbrRead(context, 4), 0);
+    CallDbsDbrClose(context);
 }
 
 // Each read writes every copied text with its NUL and nothing else, so the
