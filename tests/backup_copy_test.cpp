@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -24,8 +23,6 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kInput = "BAK0001.TXT";
-const std::string kOutput = "TARVEK_CONV_DATA.TXT";
 const std::vector<std::string> kFinished = {kMsgFinished};
 const std::vector<std::string> kCannotWrite = {CannotWriteMessage(kBackupOutputName)};
 
@@ -51,6 +48,8 @@ struct RangeRow {
     int start;
     int end;
     std::string output;
+    // Rows print as their names in test listings.
+    friend void PrintTo(const RangeRow& row, std::ostream* out) { *out << row.name; }
 };
 
 const RangeRow kRangeRows[] = {
@@ -83,7 +82,7 @@ public:
     void Show(std::string_view text) override
     {
         m_messages.emplace_back(text);
-        m_outputs.push_back(ReadFileBytes(kOutput));
+        m_outputs.push_back(ReadFileBytes(kBackupOutputName));
     }
     const std::vector<std::string>& Messages() const { return m_messages; }
     const std::vector<std::string>& Outputs() const { return m_outputs; }
@@ -93,28 +92,22 @@ private:
     std::vector<std::string> m_outputs;
 };
 
-// Rows print as their names in test listings.
-void PrintTo(const RangeRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
-
 class BackupCopyRange : public testing::TestWithParam<RangeRow> {};
 
 TEST_P(BackupCopyRange, CopiesLinesInRange)
 {
     const RangeRow& row = GetParam();
     ScratchFolder scratch;
-    WriteFileBytes(kInput, row.input);
+    WriteFileBytes(kBackupInputName, row.input);
     // A previous output, longer than any expected one: a run replaces it.
-    WriteFileBytes(kOutput, std::string(1000, 'z') + "\r\n");
+    WriteFileBytes(kBackupOutputName, std::string(1000, 'z') + "\r\n");
 
     OutputSnapshotNotifier notifier;
     CopyBackupRange(row.start, row.end, notifier);
 
     EXPECT_EQ(notifier.Messages(), kFinished);
     EXPECT_EQ(notifier.Outputs(), std::vector<std::string>{row.output});
-    EXPECT_EQ(ReadFileBytes(kInput), row.input);
+    EXPECT_EQ(ReadFileBytes(kBackupInputName), row.input);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BackupCopyRange, testing::ValuesIn(kRangeRows),
@@ -126,31 +119,31 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
     RecordingNotifier notifier;
     EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kBackupInputNotFound);
     EXPECT_EQ(notifier.Messages(), std::vector<std::string>{kMsgBackupInputNotFound});
-    EXPECT_FALSE(FileExists(kOutput));
+    EXPECT_FALSE(FileExists(kBackupOutputName));
 
     const std::string previous = "previous output\r\n";
-    WriteFileBytes(kOutput, previous);
-    fs::create_directory(kInput);
+    WriteFileBytes(kBackupOutputName, previous);
+    fs::create_directory(kBackupInputName);
     RecordingNotifier second;
     CopyBackupRange(1, 5, second);
     EXPECT_EQ(second.Messages(), std::vector<std::string>{kMsgBackupInputNotFound});
-    EXPECT_EQ(ReadFileBytes(kOutput), previous);
+    EXPECT_EQ(ReadFileBytes(kBackupOutputName), previous);
 }
 
 // The system refuses to create the output when a folder stands at its name.
 TEST(BackupCopyOutput, CannotCreate)
 {
     ScratchFolder scratch;
-    WriteFileBytes(kInput, kFiveLines);
-    fs::create_directory(kOutput);
+    WriteFileBytes(kBackupInputName, kFiveLines);
+    fs::create_directory(kBackupOutputName);
 
     RecordingNotifier notifier;
     EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kOutputCannotCreate);
 
     EXPECT_EQ(notifier.Messages(),
               std::vector<std::string>{CannotCreateMessage(kBackupOutputName)});
-    EXPECT_TRUE(fs::is_directory(kOutput));
-    EXPECT_TRUE(fs::is_empty(kOutput));
+    EXPECT_TRUE(fs::is_directory(kBackupOutputName));
+    EXPECT_TRUE(fs::is_empty(kBackupOutputName));
 }
 
 struct FullDeviceRow {
@@ -171,14 +164,14 @@ const FullDeviceRow kFullDeviceRows[] = {
 
 TEST(BackupCopyOutput, FullDevice)
 {
-    const FullDeviceFolder folder("full_device", kOutput);
+    const FullDeviceFolder folder("full_device", kBackupOutputName);
     ASSERT_TRUE(folder.IsReady());
     for (const FullDeviceRow& row : kFullDeviceRows) {
         SCOPED_TRACE(row.name);
-        WriteFileBytes(kInput, row.input);
+        WriteFileBytes(kBackupInputName, row.input);
         RecordingNotifier notifier;
         CopyBackupRange(row.start, row.end, notifier);
-        fs::remove(kInput);
+        fs::remove(kBackupInputName);
         EXPECT_EQ(notifier.Messages(), row.messages);
     }
 }

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -61,11 +62,8 @@ Outcome RunProgram(const std::vector<std::string_view>& arguments)
 void WriteSources()
 {
     WriteVersion4Log({"JA4AAA", "JA4AAA", "JA4AAA"});
-    std::vector<Version5Sample> samples;
-    for (const char* code : {"1101", "11003B", "28004A", "01001C"}) {
-        samples.push_back({"JA5AAA", code});
-    }
-    WriteVersion5Log(samples);
+    WriteVersion5Log(
+        {{"JA5AAA", "1101"}, {"JA5AAA", "11003B"}, {"JA5AAA", "28004A"}, {"JA5AAA", "01001C"}});
     WriteFileBytes(kBackupInputName, "BAK1\r\nBAK2\r\nBAK3\r\n");
 }
 
@@ -74,123 +72,84 @@ enum class Missing { kNothing, kLibrary, kBackupInput };
 
 struct StatusRow {
     std::vector<std::string_view> arguments;
-    Missing missing;
     int status;
     Messages messages;
     std::string printed;
     std::string created;  // the one file the run leaves, if any
     std::size_t createdSize;
+    Missing missing = Missing::kNothing;
 };
 
 const std::string kFinished = kMsgFinished;
 const std::string kUnreadable = kMsgRecordNumberUnreadable;
 const std::string kInvalid = kMsgInvalidRecordNumbers;
+const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
+const std::string kNoInput = kMsgBackupInputNotFound;
 
 constexpr std::size_t kLine = kLineBytesOnDisk;
 
-// The summary line that a finished extraction or backup copy prints.
-std::string Summary(const char* outputName, const char* counts)
+// A run that leaves its output of size bytes and prints the summary line of
+// a finished extraction or backup copy.
+StatusRow Written(std::vector<std::string_view> arguments, int status, Messages messages,
+                  const char* output, const char* counts, std::size_t size)
 {
-    return std::string(outputName) + ": " + counts + "\n";
+    const std::string summary = std::string(output) + ": " + counts + "\n";
+    return {std::move(arguments), status, std::move(messages), summary, output, size};
 }
 
 const StatusRow kStatusRows[] = {
-    {{"count", "ver4"}, Missing::kNothing, kExitSuccess, {}, "3\n", "", 0},
-    {{"count", "1"}, Missing::kNothing, kExitSuccess, {}, "3\n", "", 0},
-    {{"count", "jcc"}, Missing::kNothing, kExitSuccess, {}, "4\n", "", 0},
-    {{"count", "backup"}, Missing::kNothing, kExitFailure, {}, "-1\n", "", 0},
-    {{"count", "5"}, Missing::kLibrary, kExitFailure, {kMsgLogLibraryCannotOpen}, "-1\n", "", 0},
-    {{"count", "0"}, Missing::kLibrary, kExitFailure, {kMsgLogLibraryCannotOpen}, "-1\n", "", 0},
-    {{"extract", "ver4", "1", "3"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kVersion4OutputName, "3 lines written, 3 records read"),
-     kVersion4OutputName,
-     3 * kLine},
-    {{"extract", "2", "2", "4"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kVersion5OutputName, "3 lines written, 3 records read"),
-     kVersion5OutputName,
-     3 * kLine},
+    {{"count", "ver4"}, kExitSuccess, {}, "3\n", "", 0},
+    {{"count", "1"}, kExitSuccess, {}, "3\n", "", 0},
+    {{"count", "jcc"}, kExitSuccess, {}, "4\n", "", 0},
+    {{"count", "backup"}, kExitFailure, {}, "-1\n", "", 0},
+    {{"count", "5"}, kExitFailure, {kNoLibrary}, "-1\n", "", 0, Missing::kLibrary},
+    {{"count", "0"}, kExitFailure, {kNoLibrary}, "-1\n", "", 0, Missing::kLibrary},
+    Written({"extract", "ver4", "1", "3"}, kExitSuccess, {kFinished}, kVersion4OutputName,
+            "3 lines written, 3 records read", 3 * kLine),
+    Written({"extract", "2", "2", "4"}, kExitSuccess, {kFinished}, kVersion5OutputName,
+            "3 lines written, 3 records read", 3 * kLine),
     // Records 2 to 4 fail the JCC test: a run that writes no line finishes.
-    {{"extract", "jcc", "2", "4"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kJccOutputName, "0 lines written, 3 records read"),
-     kJccOutputName,
-     0},
-    {{"extract", "jcc", "1", "4"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kJccOutputName, "1 line written, 4 records read"),
-     kJccOutputName,
-     kLine},
-    {{"extract", "jcg", "1", "4"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kJcgOutputName, "3 lines written, 4 records read"),
-     kJcgOutputName,
-     3 * kLine},
-    {{"extract", "TOWN", "1", "4"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kTownOutputName, "3 lines written, 4 records read"),
-     kTownOutputName,
-     3 * kLine},
+    Written({"extract", "jcc", "2", "4"}, kExitSuccess, {kFinished}, kJccOutputName,
+            "0 lines written, 3 records read", 0),
+    Written({"extract", "jcc", "1", "4"}, kExitSuccess, {kFinished}, kJccOutputName,
+            "1 line written, 4 records read", kLine),
+    Written({"extract", "jcg", "1", "4"}, kExitSuccess, {kFinished}, kJcgOutputName,
+            "3 lines written, 4 records read", 3 * kLine),
+    Written({"extract", "TOWN", "1", "4"}, kExitSuccess, {kFinished}, kTownOutputName,
+            "3 lines written, 4 records read", 3 * kLine),
     // The copy reads on to the end of the input, and stops after line end.
-    {{"extract", "backup", "2", "9"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kBackupOutputName, "2 lines written, 3 lines read"),
-     kBackupOutputName,
-     12},
-    {{"extract", "backup", "1", "1"},
-     Missing::kNothing,
-     kExitSuccess,
-     {kFinished},
-     Summary(kBackupOutputName, "1 line written, 1 line read"),
-     kBackupOutputName,
-     6},
-    {{"extract", "ver5", "3", "5"},
-     Missing::kNothing,
-     kExitFailure,
-     {kUnreadable, kFinished},
-     Summary(kVersion5OutputName, "2 lines written, 2 records read"),
-     kVersion5OutputName,
-     2 * kLine},
-    {{"extract", "ver4", "-2", "1"},
-     Missing::kNothing,
-     kExitFailure,
-     {kUnreadable, kFinished},
-     Summary(kVersion4OutputName, "0 lines written, 0 records read"),
-     kVersion4OutputName,
-     0},
-    {{"extract", "town", "3", "1"}, Missing::kNothing, kExitFailure, {kInvalid}, "", "", 0},
-    {{"extract", "town", "0", "1"}, Missing::kNothing, kExitFailure, {kInvalid}, "", "", 0},
-    {{"extract", "backup", "1", "0"}, Missing::kNothing, kExitFailure, {kInvalid}, "", "", 0},
-    {{"extract", "jcg", "1", "4"},
-     Missing::kLibrary,
-     kExitFailure,
-     {kMsgLogLibraryCannotOpen},
-     "",
-     "",
-     0},
-    {{"extract", "backup", "1", "3"},
-     Missing::kBackupInput,
-     kExitFailure,
-     {kMsgBackupInputNotFound},
-     "",
-     "",
-     0},
+    Written({"extract", "backup", "2", "9"}, kExitSuccess, {kFinished}, kBackupOutputName,
+            "2 lines written, 3 lines read", 12),
+    Written({"extract", "backup", "1", "1"}, kExitSuccess, {kFinished}, kBackupOutputName,
+            "1 line written, 1 line read", 6),
+    Written({"extract", "ver5", "3", "5"}, kExitFailure, {kUnreadable, kFinished},
+            kVersion5OutputName, "2 lines written, 2 records read", 2 * kLine),
+    Written({"extract", "ver4", "-2", "1"}, kExitFailure, {kUnreadable, kFinished},
+            kVersion4OutputName, "0 lines written, 0 records read", 0),
+    {{"extract", "town", "3", "1"}, kExitFailure, {kInvalid}, "", "", 0},
+    {{"extract", "town", "0", "1"}, kExitFailure, {kInvalid}, "", "", 0},
+    {{"extract", "backup", "1", "0"}, kExitFailure, {kInvalid}, "", "", 0},
+    {{"extract", "jcg", "1", "4"}, kExitFailure, {kNoLibrary}, "", "", 0, Missing::kLibrary},
+    {{"extract", "backup", "1", "3"}, kExitFailure, {kNoInput}, "", "", 0, Missing::kBackupInput},
 };
+
+// Runs the row's arguments in the working directory and checks what the run
+// gave back, and that the folder then holds `expected` and the row's file.
+void RunAndCheck(const StatusRow& row, std::set<std::string> expected)
+{
+    if (!row.created.empty()) {
+        expected.insert(row.created);
+    }
+    const Outcome run = RunProgram(row.arguments);
+    EXPECT_EQ(row.status, run.status);
+    EXPECT_EQ(row.messages, run.messages);
+    EXPECT_EQ(row.printed, run.printed);
+    EXPECT_EQ("", run.errors);
+    EXPECT_EQ(expected, FolderContents());
+    if (!row.created.empty()) {
+        EXPECT_EQ(row.createdSize, ReadFileBytes(row.created).size());
+    }
+}
 
 TEST(CliProgramTest, ExitStatusMessagesAndFiles)
 {
@@ -204,21 +163,8 @@ TEST(CliProgramTest, ExitStatusMessagesAndFiles)
         if (row.missing == Missing::kBackupInput) {
             fs::remove(kBackupInputName);
         }
-        std::set<std::string> expected = FolderContents();
-        if (!row.created.empty()) {
-            expected.insert(row.created);
-        }
-
-        const Outcome run = RunProgram(row.arguments);
-        EXPECT_EQ(row.status, run.status);
-        EXPECT_EQ(row.messages, run.messages);
-        EXPECT_EQ(row.printed, run.printed);
-        EXPECT_EQ("", run.errors);
         // The settings file is neither read nor written.
-        EXPECT_EQ(expected, FolderContents());
-        if (!row.created.empty()) {
-            EXPECT_EQ(row.createdSize, ReadFileBytes(row.created).size());
-        }
+        RunAndCheck(row, FolderContents());
     }
 }
 
@@ -229,37 +175,20 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
 {
     struct SettingsRow {
         const char* before;  // nullptr: no settings file
-        std::vector<std::string_view> arguments;
-        int status;
-        Messages messages;
-        std::string printed;
-        std::string created;
+        StatusRow run;
     };
-    const std::string kMode2 = std::string(kSettingsPrefix) + "2\r";
     const SettingsRow rows[] = {
-        {nullptr, {"--use-settings", "count"}, kExitSuccess, {}, "4\n", ""},
-        {"flag=1\r", {"--use-settings", "count"}, kExitSuccess, {}, "3\n", ""},
-        {"flag=0\r", {"--use-settings", "count"}, kExitFailure, {}, "-1\n", ""},
-        {nullptr,
-         {"--use-settings", "extract", "1", "4"},
-         kExitSuccess,
-         {kFinished},
-         Summary(kVersion5OutputName, "4 lines written, 4 records read"),
-         kVersion5OutputName},
-        {"flag=0\r",
-         {"extract", "1", "2", "--use-settings"},
-         kExitSuccess,
-         {kFinished},
-         Summary(kBackupOutputName, "2 lines written, 2 lines read"),
-         kBackupOutputName},
-        {"flag=4\r\n",
-         {"--use-settings", "extract", "1", "4"},
-         kExitSuccess,
-         {kFinished},
-         Summary(kJcgOutputName, "3 lines written, 4 records read"),
-         kJcgOutputName},
-        {"flag=7\r", {"--use-settings", "extract", "1", "4"}, kExitFailure, {}, "", ""},
-        {nullptr, {"--use-settings", "extract", "4", "1"}, kExitFailure, {kInvalid}, "", ""},
+        {nullptr, {{"--use-settings", "count"}, kExitSuccess, {}, "4\n", "", 0}},
+        {"flag=1\r", {{"--use-settings", "count"}, kExitSuccess, {}, "3\n", "", 0}},
+        {"flag=0\r", {{"--use-settings", "count"}, kExitFailure, {}, "-1\n", "", 0}},
+        {nullptr, Written({"--use-settings", "extract", "1", "4"}, kExitSuccess, {kFinished},
+                          kVersion5OutputName, "4 lines written, 4 records read", 4 * kLine)},
+        {"flag=0\r", Written({"extract", "1", "2", "--use-settings"}, kExitSuccess, {kFinished},
+                             kBackupOutputName, "2 lines written, 2 lines read", 12)},
+        {"flag=4\r\n", Written({"--use-settings", "extract", "1", "4"}, kExitSuccess, {kFinished},
+                               kJcgOutputName, "3 lines written, 4 records read", 3 * kLine)},
+        {"flag=7\r", {{"--use-settings", "extract", "1", "4"}, kExitFailure, {}, "", "", 0}},
+        {nullptr, {{"--use-settings", "extract", "4", "1"}, kExitFailure, {kInvalid}, "", "", 0}},
     };
     for (const SettingsRow& row : rows) {
         SCOPED_TRACE(row.before != nullptr ? row.before : "no settings file");
@@ -270,21 +199,13 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
             WriteFileBytes(kSettingsFileName, row.before);
         }
         std::set<std::string> expected = FolderContents();
-        if (!row.created.empty()) {
-            expected.insert(row.created);
-        }
         // A missing file is created by reading it, which follows the range check.
-        if (row.before == nullptr && row.messages != Messages{kInvalid}) {
+        if (row.before == nullptr && row.run.messages != Messages{kInvalid}) {
             expected.insert(kSettingsFileName);
         }
-
-        const Outcome run = RunProgram(row.arguments);
-        EXPECT_EQ(row.status, run.status);
-        EXPECT_EQ(row.messages, run.messages);
-        EXPECT_EQ(row.printed, run.printed);
-        EXPECT_EQ(expected, FolderContents());
+        RunAndCheck(row.run, expected);
         if (FileExists(kSettingsFileName)) {
-            EXPECT_EQ(row.before != nullptr ? row.before : kMode2,
+            EXPECT_EQ(row.before != nullptr ? row.before : std::string(kSettingsPrefix) + "2\r",
                       ReadFileBytes(kSettingsFileName));
         }
     }

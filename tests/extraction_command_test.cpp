@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <iterator>
 #include <set>
 #include <string>
@@ -17,13 +16,9 @@
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 using Messages = std::vector<std::string>;
-
-const std::string kFinished = kMsgFinished;
 
 struct RangeRow {
     int start;
@@ -98,7 +93,7 @@ TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
 
         RecordingNotifier notifier;
         const OperationOutcome outcome = RunModeExtraction(row.mode, 2, 3, notifier);
-        EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+        EXPECT_EQ(Messages{kMsgFinished}, notifier.Messages());
         EXPECT_EQ(OutcomeStatus::kFinished, outcome.status);
         EXPECT_EQ(row.file, outcome.outputName);
         EXPECT_EQ(expected, FolderContents());

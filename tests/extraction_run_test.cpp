@@ -29,15 +29,6 @@ const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 // The callsigns of the records, one per record number from 1.
 const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
 
-std::vector<std::string> Callsigns(const std::vector<std::string>& lines)
-{
-    std::vector<std::string> calls;
-    for (const std::string& line : lines) {
-        calls.push_back(line.substr(F000, 6));
-    }
-    return calls;
-}
-
 std::vector<std::string> CallsignsOf(int first, int last)
 {
     return {kCallsigns.begin() + first - 1, kCallsigns.begin() + last};
@@ -104,7 +95,7 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
         RecordingNotifier notifier;
         const OperationOutcome outcome = ExtractVersion4(c.start, c.end, notifier);
         EXPECT_EQ(c.messages, notifier.Messages());
-        EXPECT_EQ(c.calls, Callsigns(OutputLines("TARVEK4_EXT_DAT.TXT")));
+        EXPECT_EQ(c.calls, LineFields("TARVEK4_EXT_DAT.TXT", F000, 6));
         // Every record read is written; a failed read shows before finished.
         EXPECT_EQ(c.messages.size() == 1 ? OutcomeStatus::kFinished
                                          : OutcomeStatus::kFinishedAfterFailedRead,
@@ -152,29 +143,15 @@ TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
 }
 
 // Version-5 records whose codes each filter judges differently.
-struct Version5Row {
-    std::string leading;
-    std::string code;
-    std::string text51;
+const std::string kStamp = "09/12/31 23:59J";
+const std::string kQth = "QTH that the JCC and JCG files blank";
+const std::vector<Version5Sample> kVersion5Rows = {
+    {"JA1AAA", "1101", kStamp, "JEX", kQth},     // city: JCC
+    {"JA1BBB/1", "100105", kStamp, "JE", kQth},  // Tokyo ward before April 2010: JCC as 1001
+    {"JA1CCC", "11003B", kStamp, "NQX", kQth},   // town: JCG as 11003, town
+    {"JA1DDD/M", "10007", kStamp, "JQX", kQth},  // county: JCG
+    {"JA1EEE", "5001", kStamp, "NNX", kQth},     // nothing
 };
-
-const Version5Row kVersion5Rows[] = {
-    {"JA1AAA", "1101", "JEX"},     // city: JCC
-    {"JA1BBB/1", "100105", "JE"},  // Tokyo ward before April 2010: JCC as 1001
-    {"JA1CCC", "11003B", "NQX"},   // town: JCG as 11003, town
-    {"JA1DDD/M", "10007", "JQX"},  // county: JCG
-    {"JA1EEE", "5001", "NNX"},     // nothing
-};
-
-void WriteVersion5Rows()
-{
-    std::vector<Version5Sample> samples;
-    for (const Version5Row& row : kVersion5Rows) {
-        samples.push_back({row.leading, row.code, "09/12/31 23:59J", row.text51,
-                           "QTH that the JCC and JCG files blank"});
-    }
-    WriteVersion5Log(samples);
-}
 
 struct ModeCase {
     int mode;
@@ -186,7 +163,7 @@ struct ModeCase {
 
 TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     const ModeCase cases[] = {
         {2,
@@ -203,11 +180,9 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
         RecordingNotifier notifier;
         ExtractVersion5(1, 5, c.mode, notifier);
         EXPECT_EQ(Messages{kFinished}, notifier.Messages());
-        const std::vector<std::string> lines = OutputLines(c.file);
-        EXPECT_EQ(c.calls, Callsigns(lines));
-        for (std::size_t i = 0; i < lines.size() && i < c.codes.size(); ++i) {
-            EXPECT_EQ(c.codes[i], lines[i].substr(F010, 6));
-            const std::string f064 = lines[i].substr(F064, kF064Width);
+        EXPECT_EQ(c.calls, LineFields(c.file, F000, 6));
+        EXPECT_EQ(c.codes, LineFields(c.file, F010, 6));
+        for (const std::string& f064 : LineFields(c.file, F064, kF064Width)) {
             EXPECT_EQ(c.f064Blank, f064 == std::string(kF064Width, ' ')) << f064;
         }
         EXPECT_FALSE(IsLogLibraryLoaded());
@@ -216,31 +191,27 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 
 TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
-    ExtractVersion5(1, 5, 2, m_notifier);
-    std::string marks;
-    for (const std::string& line : OutputLines("TARVEK5_EXT_DAT.TXT")) {
-        marks += line.substr(F044, 3) + "|";
+    const struct {
+        int mode;
+        int end;
+        const char* file;
+        std::vector<std::string> marks;
+    } cases[] = {
+        {2, 5, "TARVEK5_EXT_DAT.TXT", {"JEX", "JE ", "NQX", "JQX", "NNX"}},
+        {4, 5, "TARVEK5_JCG_DAT.TXT", {"NQC", "JQC"}},
+        {3, 2, "TARVEK5_JCC_DAT.TXT", {"JEC", "JE "}},
+    };
+    for (const auto& c : cases) {
+        ExtractVersion5(1, c.end, c.mode, m_notifier);
+        EXPECT_EQ(c.marks, LineFields(c.file, F044, 3));
     }
-    EXPECT_EQ("JEX|JE |NQX|JQX|NNX|", marks);
-    ExtractVersion5(1, 5, 4, m_notifier);
-    marks.clear();
-    for (const std::string& line : OutputLines("TARVEK5_JCG_DAT.TXT")) {
-        marks += line.substr(F044, 3) + "|";
-    }
-    EXPECT_EQ("NQC|JQC|", marks);
-    ExtractVersion5(1, 2, 3, m_notifier);
-    marks.clear();
-    for (const std::string& line : OutputLines("TARVEK5_JCC_DAT.TXT")) {
-        marks += line.substr(F044, 3) + "|";
-    }
-    EXPECT_EQ("JEC|JE |", marks);
 }
 
 TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     WriteFileBytes("TARVEK5_TOWN_DAT.TXT", "earlier output\r\n");
     ExtractVersion5(5, 5, 5, m_notifier);
@@ -250,7 +221,7 @@ TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 
 TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
@@ -259,14 +230,14 @@ TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
     EXPECT_EQ(1, outcome.linesWritten);
     EXPECT_EQ(1, outcome.itemsRead);
     EXPECT_EQ((Messages{kUnreadable, kFinished}), m_notifier.Messages());
-    EXPECT_EQ(CallsignsOf(1, 1), Callsigns(OutputLines("TARVEK5_EXT_DAT.TXT")));
+    EXPECT_EQ(CallsignsOf(1, 1), LineFields("TARVEK5_EXT_DAT.TXT", F000, 6));
     EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nVKD_readv 1\nVKD_readv 2\nTarvekClose 0\nunload\n",
               StandinTrace());
 }
 
 TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
 {
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
@@ -293,7 +264,7 @@ TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
 {
     WriteVersion4Log(kCallsigns);
-    WriteVersion5Rows();
+    WriteVersion5Log(kVersion5Rows);
     InstallStandin();
     StartStandinTrace();
     std::filesystem::create_directory("TARVEK4_EXT_DAT.TXT");
@@ -309,10 +280,6 @@ TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
         StandinTrace());
 }
 
-}  // namespace
-
-namespace {
-
 class FullDeviceTest : public testing::Test {
 protected:
     void SetUp() override
@@ -323,6 +290,7 @@ protected:
     }
 
     FullDeviceFolder m_folder{"full_device_extraction", kVersion4OutputName};
+    RecordingNotifier m_notifier;
 };
 
 // Records of a log long enough that its output outgrows the write buffer.
@@ -345,14 +313,13 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
 {
     WriteVersion4Log(kCallsigns);
     WriteVersion5Log(ManyVersion5Records(5));
-    RecordingNotifier notifier;
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, notifier).status);
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, notifier).status);
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, m_notifier).status);
     EXPECT_EQ(
         (Messages{CannotWriteMessage(kVersion4OutputName), CannotWriteMessage(kVersion5OutputName),
                   CannotWriteMessage(kJccOutputName)}),
-        notifier.Messages());
+        m_notifier.Messages());
     // Every run closed its database and released the library.
     EXPECT_EQ(3, CountOf(StandinTrace(), "unload"));
     EXPECT_EQ(1, CountOf(StandinTrace(), "DbsDbrClose"));
@@ -364,9 +331,8 @@ TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 {
     constexpr int kRecords = 2000;  // 404,000 bytes of lines
     WriteVersion5Log(ManyVersion5Records(kRecords));
-    RecordingNotifier notifier;
-    ExtractVersion5(1, kRecords, 2, notifier);
-    EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, notifier.Messages());
+    ExtractVersion5(1, kRecords, 2, m_notifier);
+    EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, m_notifier.Messages());
     const int reads = CountOf(StandinTrace(), "VKD_readv");
     EXPECT_GT(reads, 0);
     EXPECT_LT(reads, kRecords);
@@ -376,10 +342,9 @@ TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 TEST_F(FullDeviceTest, RunThatWritesNothingStillFinishes)
 {
     WriteVersion5Log(ManyVersion5Records(3));
-    RecordingNotifier notifier;
     // Code 1101 is no town: nothing is written, so nothing can fail.
-    ExtractVersion5(1, 3, 5, notifier);
-    EXPECT_EQ(Messages{kFinished}, notifier.Messages());
+    ExtractVersion5(1, 3, 5, m_notifier);
+    EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
 }
 
 }  // namespace

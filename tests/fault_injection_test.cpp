@@ -8,19 +8,16 @@
 
 #ifndef _WIN32
 #include <linux/capability.h>
-#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
 
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "extract/backup_copy.h"
-#include "extract/extraction_line.h"
 #include "extract/extraction_texts.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
@@ -37,7 +34,6 @@ namespace {
 
 using Messages = std::vector<std::string>;
 
-const std::string kFinished = kMsgFinished;
 const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // Three version-4 records, and three version-5 records that the filters judge
@@ -108,7 +104,7 @@ TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
         EXPECT_EQ(GetRecordCount(3, notifier), std::stoi(count));
         ExtractVersion4(1, 3, notifier);
         ExtractVersion5(1, 3, 2, notifier);
-        EXPECT_EQ(notifier.Messages(), (Messages{kFinished, kFinished}));
+        EXPECT_EQ(notifier.Messages(), (Messages{kMsgFinished, kMsgFinished}));
         EXPECT_EQ(OutputLines("TARVEK4_EXT_DAT.TXT").size(), 3U);
         EXPECT_EQ(OutputLines("TARVEK5_EXT_DAT.TXT").size(), 3U);
         EXPECT_FALSE(IsLogLibraryLoaded());
@@ -161,13 +157,10 @@ private:
 // Whether a new file can be made in the working folder right now.
 bool CanCreateFiles()
 {
-    std::FILE* probe = std::fopen("probe.tmp", "wb");
-    if (probe == nullptr) {
-        return false;
-    }
-    std::fclose(probe);
+    WriteFileBytes("probe.tmp", "");
+    const bool created = FileExists("probe.tmp");
     fs::remove("probe.tmp");
-    return true;
+    return created;
 }
 
 // A working folder that holds the library, the databases and the backup
@@ -182,9 +175,8 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
         fs::current_path().parent_path() / (fs::current_path().filename().string() + "-trace.txt");
     SetStandinControl("TARVEK_STANDIN_TRACE", trace.string());
 
-    fs::permissions(".", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                             fs::perms::group_exec | fs::perms::others_read |
-                             fs::perms::others_exec);
+    fs::permissions(".", fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
     RecordingNotifier notifier;
     int countFromProbe = 0;
     int modeRead = 0;
@@ -214,13 +206,8 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
                   CannotCreateMessage(kBackupOutputName)}));
     // A missing settings file that cannot be created reads as the default.
     EXPECT_EQ(modeRead, kDefaultMode);
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(".")) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"BAK0001.TXT", "TARVEK.DBS", "TARVEK.VDB",
-                                               "TARVEK50.DLL"}));
+    EXPECT_EQ(FolderContents(),
+              (std::set<std::string>{"BAK0001.TXT", "TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL"}));
     // Each extraction opened its database, closed it without reading, and
     // released the library.
     std::string expected =

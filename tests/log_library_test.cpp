@@ -15,7 +15,6 @@
 namespace {
 
 const std::vector<std::string> kNoMessages;
-const std::vector<std::string> kLibraryMessage = {kMsgLogLibraryCannotOpen};
 
 // Databases of 3 version-4 and 5 version-5 records, so that the count tells
 // which one was opened.
@@ -39,7 +38,7 @@ TEST_F(LogLibraryTest, WithoutTheLibraryEveryModeReportsItAndGivesMinusOne)
         SCOPED_TRACE(mode);
         RecordingNotifier notifier;
         EXPECT_EQ(-1, GetRecordCount(mode, notifier));
-        EXPECT_EQ(kLibraryMessage, notifier.Messages());
+        EXPECT_EQ(std::vector<std::string>{kMsgLogLibraryCannotOpen}, notifier.Messages());
     }
     EXPECT_EQ(-1, LoadLogLibrary());
 }
@@ -178,8 +177,8 @@ TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
         EXPECT_EQ(-1, GetRecordCount(1, notifier));
         EXPECT_EQ(-1, GetRecordCount(2, notifier));
         EXPECT_EQ(-1, LoadLogLibrary());
-        const std::vector<std::string> twice = {kLibraryMessage[0], kLibraryMessage[0]};
-        EXPECT_EQ(twice, notifier.Messages());
+        EXPECT_EQ((std::vector<std::string>{kMsgLogLibraryCannotOpen, kMsgLogLibraryCannotOpen}),
+                  notifier.Messages());
         // Loaded to look for the entry points, released at once, never called.
         EXPECT_EQ("load\nunload\nload\nunload\nload\nunload\n", StandinTrace());
         EXPECT_FALSE(IsLogLibraryLoaded());

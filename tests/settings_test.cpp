@@ -14,8 +14,6 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kEof = "\x1A";
-
 // "flag=2" and a carriage return, byte by byte.
 const std::string kDefaultBytes = "\x66\x6C\x61\x67\x3D\x32\x0D";
 
@@ -23,6 +21,8 @@ struct ReadRow {
     const char* name;
     std::string onDisk;
     int mode;
+    // Rows print as their names in test listings.
+    friend void PrintTo(const ReadRow& row, std::ostream* out) { *out << row.name; }
 };
 
 // The mode is the low four bits of the sixth character delivered by the text
@@ -40,16 +40,10 @@ const ReadRow kReadRows[] = {
     {"five_and_lf", "abcde\n", 10},
     {"five_and_crlf", "abcde\r\n", 10},
     {"five_and_cr", "abcde\rX", 13},
-    {"eof_byte_sixth", "flag=" + kEof + "5", 0},
+    {"eof_byte_sixth", "flag=\x1A"s + "5", 0},
     {"line_ends_early", "ab\nflag=5", 2},
     {"empty", "", 2},
 };
-
-// Rows print as their names in test listings.
-void PrintTo(const ReadRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class SettingsRead : public testing::TestWithParam<ReadRow> {};
 

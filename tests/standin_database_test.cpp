@@ -93,6 +93,9 @@ protected:
     }
 
     ScratchFolder m_folder;
+    Version4Context m_context4;
+    Version5Context m_context5;
+    std::uint8_t m_record[kVersion5RecordSize];
     std::vector<Version4RecordImage> m_images = {Image(FullVersion4Texts(1)), Image({}),
                                                  Image(FullVersion4Texts(7))};
     std::vector<Version5RecordTexts> m_texts = {Version5Texts(1, true), Version5Texts(2, false),
@@ -147,14 +150,13 @@ TEST_F(StandinDatabaseTest, Version4RecordsComeBackByteForByte)
 // expected buffer is the previous one with the record's texts laid over it.
 TEST_F(StandinDatabaseTest, Version5RecordsOverlayTheBufferAndHandOutTextAddresses)
 {
-    Version5Context context;
-    ASSERT_EQ(CallTarvekOpen(context, kVersion5DatabaseName), 0);
-    EXPECT_EQ(ReadInt32Le(context.bytes + kVersion5CountOffset), 3);
+    ASSERT_EQ(CallTarvekOpen(m_context5, kVersion5DatabaseName), 0);
+    EXPECT_EQ(ReadInt32Le(m_context5.bytes + kVersion5CountOffset), 3);
     std::vector<std::uint8_t> record(kVersion5RecordSize, 0xEE);
     std::vector<std::uint8_t> expected = record;
     for (int n = 1; n <= 3; ++n) {
         const Version5RecordTexts& texts = m_texts[n - 1];
-        ASSERT_EQ(CallVkdReadv(context, n, record.data()), 0);
+        ASSERT_EQ(CallVkdReadv(m_context5, n, record.data()), 0);
         for (const Version5Place& place : kVersion5Places) {
             const std::string& text = texts.*place.text;
             std::memcpy(expected.data() + place.offset, text.c_str(), text.size() + 1);
@@ -175,50 +177,42 @@ TEST_F(StandinDatabaseTest, Version5RecordsOverlayTheBufferAndHandOutTextAddress
                               kVersion5RecordSize - afterAddresses),
                   0);
     }
-    EXPECT_NE(CallVkdReadv(context, 0, record.data()), 0);
-    EXPECT_NE(CallVkdReadv(context, 4, record.data()), 0);
-    CallTarvekClose(context);
+    EXPECT_NE(CallVkdReadv(m_context5, 0, record.data()), 0);
+    EXPECT_NE(CallVkdReadv(m_context5, 4, record.data()), 0);
+    CallTarvekClose(m_context5);
 }
 
 TEST_F(StandinDatabaseTest, FailOpenFailsBothOpens)
 {
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
-    Version4Context context4;
-    Version5Context context5;
-    EXPECT_NE(CallDbsDbrOpen(context4, kVersion4DatabaseName), 0);
-    EXPECT_NE(CallTarvekOpen(context5, kVersion5DatabaseName), 0);
+    EXPECT_NE(CallDbsDbrOpen(m_context4, kVersion4DatabaseName), 0);
+    EXPECT_NE(CallTarvekOpen(m_context5, kVersion5DatabaseName), 0);
 }
 
 TEST_F(StandinDatabaseTest, CountControlReplacesTheReportedCountOnly)
 {
     SetStandinControl("TARVEK_STANDIN_COUNT", "-7");
-    Version4Context context4;
-    Version5Context context5;
-    ASSERT_EQ(CallDbsDbrOpen(context4, kVersion4DatabaseName), 0);
-    ASSERT_EQ(CallTarvekOpen(context5, kVersion5DatabaseName), 0);
-    EXPECT_EQ(ReadInt32Le(context4.bytes + kVersion4CountOffset), -7);
-    EXPECT_EQ(ReadInt32Le(context5.bytes + kVersion5CountOffset), -7);
-    std::uint8_t record[kVersion5RecordSize];
-    EXPECT_EQ(CallDbsDbrRead(context4, 3), 0);
-    EXPECT_EQ(CallVkdReadv(context5, 3, record), 0);
-    CallDbsDbrClose(context4);
-    CallTarvekClose(context5);
+    ASSERT_EQ(CallDbsDbrOpen(m_context4, kVersion4DatabaseName), 0);
+    ASSERT_EQ(CallTarvekOpen(m_context5, kVersion5DatabaseName), 0);
+    EXPECT_EQ(ReadInt32Le(m_context4.bytes + kVersion4CountOffset), -7);
+    EXPECT_EQ(ReadInt32Le(m_context5.bytes + kVersion5CountOffset), -7);
+    EXPECT_EQ(CallDbsDbrRead(m_context4, 3), 0);
+    EXPECT_EQ(CallVkdReadv(m_context5, 3, m_record), 0);
+    CallDbsDbrClose(m_context4);
+    CallTarvekClose(m_context5);
 }
 
 TEST_F(StandinDatabaseTest, FailReadFailsOnlyTheChosenRecord)
 {
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
-    Version4Context context4;
-    Version5Context context5;
-    ASSERT_EQ(CallDbsDbrOpen(context4, kVersion4DatabaseName), 0);
-    ASSERT_EQ(CallTarvekOpen(context5, kVersion5DatabaseName), 0);
-    std::uint8_t record[kVersion5RecordSize];
+    ASSERT_EQ(CallDbsDbrOpen(m_context4, kVersion4DatabaseName), 0);
+    ASSERT_EQ(CallTarvekOpen(m_context5, kVersion5DatabaseName), 0);
     for (int n = 1; n <= 3; ++n) {
-        EXPECT_EQ(CallDbsDbrRead(context4, n) == 0, n != 2) << n;
-        EXPECT_EQ(CallVkdReadv(context5, n, record) == 0, n != 2) << n;
+        EXPECT_EQ(CallDbsDbrRead(m_context4, n) == 0, n != 2) << n;
+        EXPECT_EQ(CallVkdReadv(m_context5, n, m_record) == 0, n != 2) << n;
     }
-    CallDbsDbrClose(context4);
-    CallTarvekClose(context5);
+    CallDbsDbrClose(m_context4);
+    CallTarvekClose(m_context5);
 }
 
 // The stand-in lets go of the pages it has read every few thousand reads;
@@ -275,15 +269,12 @@ TEST_F(StandinDatabaseTest, TraceRecordsEveryCallAndTheUnload)
     FreeLogLibrary();
     StartStandinTrace();
     ASSERT_EQ(LoadLogLibrary(), 0);
-    Version4Context context4;
-    Version5Context context5;
-    std::uint8_t record[kVersion5RecordSize];
-    ASSERT_EQ(CallTarvekOpen(context5, kVersion5DatabaseName), 0);
-    ASSERT_EQ(CallVkdReadv(context5, 3, record), 0);
-    CallTarvekClose(context5);
-    ASSERT_EQ(CallDbsDbrOpen(context4, kVersion4DatabaseName), 0);
-    ASSERT_EQ(CallDbsDbrRead(context4, 2), 0);
-    CallDbsDbrClose(context4);
+    ASSERT_EQ(CallTarvekOpen(m_context5, kVersion5DatabaseName), 0);
+    ASSERT_EQ(CallVkdReadv(m_context5, 3, m_record), 0);
+    CallTarvekClose(m_context5);
+    ASSERT_EQ(CallDbsDbrOpen(m_context4, kVersion4DatabaseName), 0);
+    ASSERT_EQ(CallDbsDbrRead(m_context4, 2), 0);
+    CallDbsDbrClose(m_context4);
     FreeLogLibrary();
     EXPECT_FALSE(IsLogLibraryLoaded());
     EXPECT_EQ(StandinTrace(),

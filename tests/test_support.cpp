@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -30,8 +31,6 @@ namespace {
 constexpr const char* kControls[] = {"TARVEK_STANDIN_TRACE", "TARVEK_STANDIN_FAIL_OPEN",
                                      "TARVEK_STANDIN_FAIL_READ", "TARVEK_STANDIN_COUNT"};
 constexpr const char* kTraceFile = "STANDIN_TRACE.TXT";
-// F064's text is the fifth of the record's addressed texts, at offset 837.
-constexpr int kF064AddressedText = 4;
 
 int ProcessId()
 {
@@ -40,6 +39,13 @@ int ProcessId()
 #else
     return static_cast<int>(getpid());
 #endif
+}
+
+void ClearStandinControls()
+{
+    for (const char* name : kControls) {
+        SetStandinControl(name, "");  // the stand-in takes an empty control as absent
+    }
 }
 
 }  // namespace
@@ -62,11 +68,7 @@ ScratchFolder::ScratchFolder() : m_previous(fs::current_path().string())
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
                                        : std::string("scratch");
-    for (char& c : name) {
-        if (c == '/') {
-            c = '_';
-        }
-    }
+    std::replace(name.begin(), name.end(), '/', '_');
     m_path = TestExecutableFolder() + "scratch/" + name + "-" + std::to_string(ProcessId()) + "-" +
              std::to_string(++counter);
     fs::remove_all(m_path);
@@ -101,17 +103,6 @@ void SetStandinControl(const char* name, const std::string& value)
 #endif
 }
 
-void ClearStandinControls()
-{
-    for (const char* name : kControls) {
-#ifdef _WIN32
-        _putenv_s(name, "");
-#else
-        unsetenv(name);
-#endif
-    }
-}
-
 void StartStandinTrace()
 {
     SetStandinControl("TARVEK_STANDIN_TRACE", kTraceFile);
@@ -128,51 +119,14 @@ bool IsLogLibraryLoaded()
     return GetModuleHandleA("TARVEK50.DLL") != nullptr;
 #else
     void* module = dlopen("./TARVEK50.DLL", RTLD_NOW | RTLD_NOLOAD);
-    if (module == nullptr) {
-        return false;
+    if (module != nullptr) {
+        dlclose(module);
     }
-    dlclose(module);
-    return true;
+    return module != nullptr;
 #endif
 }
 
-std::uint8_t* LowAddressBytes(std::size_t size)
-{
-    constexpr std::size_t kArenaSize = 1 << 20;
-    static std::uint8_t* arena = nullptr;
-    static std::size_t used = 0;
-    if (arena == nullptr) {
-#if defined(_WIN64)
-        // Zeroed, as every fresh reservation is.
-        arena = static_cast<std::uint8_t*>(PlaceBelowFourGiB(kArenaSize, [](void* at) {
-            return VirtualAlloc(at, kArenaSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
-        }));
-        if (arena == nullptr) {
-            ADD_FAILURE() << "no memory below 4 GiB";
-            return nullptr;
-        }
-#elif defined(_WIN32)
-        arena = new std::uint8_t[kArenaSize]();
-#else
-        void* mapped = mmap(nullptr, kArenaSize, PROT_READ | PROT_WRITE,
-                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-        if (mapped == MAP_FAILED) {
-            ADD_FAILURE() << "no memory below 4 GiB";
-            return nullptr;
-        }
-        arena = static_cast<std::uint8_t*>(mapped);
-#endif
-    }
-    if (used + size > kArenaSize) {
-        ADD_FAILURE() << "low-address arena exhausted";
-        return nullptr;
-    }
-    std::uint8_t* bytes = arena + used;
-    used += size;
-    return bytes;
-}
-
-const char* TextBeforeNoAccessPage(std::string_view text)
+std::uint8_t* BytesBeforeNoAccessPage(std::size_t size)
 {
 #ifdef _WIN32
     SYSTEM_INFO system{};
@@ -181,36 +135,41 @@ const char* TextBeforeNoAccessPage(std::string_view text)
 #else
     const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
 #endif
-    // Whole pages for the text and its NUL, then the page that no read may reach.
-    const std::size_t readable = (text.size() + 1 + page - 1) / page * page;
-    const std::size_t size = readable + page;
+    // Whole pages for the bytes, then the page that no read may reach; fresh
+    // pages hold zeros.
+    const std::size_t readable = (size + page - 1) / page * page;
+    const std::size_t total = readable + page;
 #ifdef _WIN32
-    const auto reserve = [size](void* at) {
-        return VirtualAlloc(at, size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    const auto reserve = [total](void* at) {
+        return VirtualAlloc(at, total, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
     };
 #ifdef _WIN64
-    void* block = PlaceBelowFourGiB(size, reserve);
+    auto* block = static_cast<std::uint8_t*>(PlaceBelowFourGiB(total, reserve));
 #else
-    void* block = reserve(nullptr);
+    auto* block = static_cast<std::uint8_t*>(reserve(nullptr));
 #endif
     DWORD previous = 0;
-    if (block == nullptr ||
-        VirtualProtect(static_cast<char*>(block) + readable, page, PAGE_NOACCESS, &previous) == 0) {
-        ADD_FAILURE() << "no guarded memory below 4 GiB";
-        return nullptr;
-    }
+    const bool guarded =
+        block != nullptr && VirtualProtect(block + readable, page, PAGE_NOACCESS, &previous) != 0;
 #else
-    void* block =
-        mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
-    if (block == MAP_FAILED ||
-        mprotect(static_cast<char*>(block) + readable, page, PROT_NONE) != 0) {
+    void* mapped = mmap(nullptr, total, PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    auto* block = mapped == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(mapped);
+    const bool guarded = block != nullptr && mprotect(block + readable, page, PROT_NONE) == 0;
+#endif
+    if (!guarded) {
         ADD_FAILURE() << "no guarded memory below 4 GiB";
         return nullptr;
     }
-#endif
-    char* copy = static_cast<char*>(block) + readable - (text.size() + 1);
-    std::memcpy(copy, text.data(), text.size());
-    copy[text.size()] = '\0';
+    return block + readable - size;
+}
+
+const char* TextBeforeNoAccessPage(std::string_view text)
+{
+    auto* copy = reinterpret_cast<char*>(BytesBeforeNoAccessPage(text.size() + 1));
+    if (copy != nullptr) {
+        std::memcpy(copy, text.data(), text.size());  // the NUL after it is one of the zeros
+    }
     return copy;
 }
 
@@ -237,7 +196,7 @@ void WriteVersion5Log(const std::vector<Version5Sample>& samples)
         texts.code = sample.code;
         texts.stamp = sample.stamp;
         texts.text51 = sample.text51;
-        texts.addressed[kF064AddressedText] = sample.f064;
+        texts.addressed[4] = sample.f064;  // the fifth addressed text, at 837, feeds F064
         records.push_back(texts);
     }
     ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));

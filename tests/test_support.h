@@ -32,9 +32,8 @@ std::string TestExecutableFolder();
 // Variants: "default", "cdecl" (32-bit Windows only), "without_<EntryPoint>".
 void InstallStandin(std::string_view variant = "default");
 
-// Sets or clears one of the stand-in's TARVEK_STANDIN_* controls.
+// Sets one of the stand-in's TARVEK_STANDIN_* controls; "" clears it.
 void SetStandinControl(const char* name, const std::string& value);
-void ClearStandinControls();
 
 // Turns on the stand-in's call trace and returns what it recorded so far, one
 // event a line ("load", "TarvekOpen 0 TARVEK.VDB 0", "VKD_readv 3", "unload", ...).
@@ -44,14 +43,14 @@ std::string StandinTrace();
 // Whether TARVEK50.DLL from the working directory is loaded in this process.
 bool IsLogLibraryLoaded();
 
-// A copy of text at an address below 4 GiB, as the version-5 record's 4-byte
-// address fields need, whose NUL is the last readable byte: the page after it
-// is inaccessible, so that any read past the NUL faults, as it may on the log
-// library's own texts. It stays valid until the test program ends.
-const char* TextBeforeNoAccessPage(std::string_view text);
+// size bytes of zeros at an address below 4 GiB, as the version-5 record's
+// 4-byte address fields need, that end right before an inaccessible page, so
+// that any read past them faults. They stay valid until the test program ends.
+std::uint8_t* BytesBeforeNoAccessPage(std::size_t size);
 
-// size bytes of zeros below 4 GiB, valid until the test program ends.
-std::uint8_t* LowAddressBytes(std::size_t size);
+// A copy of text and its NUL in such bytes, so that any read past the NUL
+// faults, as it may on the log library's own texts.
+const char* TextBeforeNoAccessPage(std::string_view text);
 
 // Writes "TARVEK.DBS" in the working directory: one record per callsign
 // (F000), each with the stamp (F047). A refused record fails the test.

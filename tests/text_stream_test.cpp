@@ -17,6 +17,8 @@ struct ReadRow {
     std::string onDisk;
     std::size_t maxCharacters;
     std::vector<std::string> reads;
+    // Rows print as their names in test listings.
+    friend void PrintTo(const ReadRow& row, std::ostream* out) { *out << row.name; }
 };
 
 const ReadRow kReadRows[] = {
@@ -28,12 +30,6 @@ const ReadRow kReadRows[] = {
     {"crlf_fits_as_one", "ab\r\n", 3, {"ab\n"}},
     {"crlf_after_limit", "abc\r\nd", 3, {"abc", "\n", "d"}},
 };
-
-// Rows print as their names in test listings.
-void PrintTo(const ReadRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class TextStreamRead : public testing::TestWithParam<ReadRow> {};
 
@@ -64,6 +60,8 @@ struct WriteRow {
     const char* name;
     std::vector<std::string> writes;
     std::string onDisk;
+    // Rows print as their names in test listings.
+    friend void PrintTo(const WriteRow& row, std::ostream* out) { *out << row.name; }
 };
 
 const WriteRow kWriteRows[] = {
@@ -72,12 +70,6 @@ const WriteRow kWriteRows[] = {
     {"eof_byte_unchanged", {"\x1A\n"}, "\x1A\r\n"},
     {"writes_follow_each_other", {"ab", "", "c\n", "\n"}, "abc\r\n\r\n"},
 };
-
-// Rows print as their names in test listings.
-void PrintTo(const WriteRow& row, std::ostream* out)
-{
-    *out << row.name;
-}
 
 class TextStreamWrite : public testing::TestWithParam<WriteRow> {};
 
