@@ -115,8 +115,8 @@ private:
     // Dismisses every message box that is up; returns them.
     std::vector<SeenMessage> DismissMessageBoxes();
 
-    HWND FindMessageBox() const;
-    HWND FindDialog() const;
+    // The main dialog, or else a shown message box, of the program.
+    HWND FindDialog(bool mainDialog = true) const;
 
     PROCESS_INFORMATION m_process{};
     HWND m_dialog = nullptr;
