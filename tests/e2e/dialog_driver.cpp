@@ -390,58 +390,37 @@ std::vector<SeenMessage> DialogDriver::Click(int controlId)
     return Act([button] { Send(button, BM_CLICK); });
 }
 
-// Focusing a field selects its text; input then goes where this says.
-void DialogDriver::Select(int controlId, int start, int end) const
+void DialogDriver::Enter(int controlId, Entry entry, std::string_view utf8, int start, int end)
 {
-    Send(Control(controlId), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
-}
-
-void DialogDriver::Type(int controlId, std::string_view utf8)
-{
-    const auto end = static_cast<int>(WindowText(Control(controlId)).size());
-    TypeOver(controlId, end, end, utf8);
-}
-
-void DialogDriver::TypeOver(int controlId, int start, int end, std::string_view utf8)
-{
-    Focus(controlId);
-    Select(controlId, start, end);
-    const HWND field = Control(controlId);
-    for (const wchar_t character : WideFromUtf8(utf8)) {
-        Send(field, WM_CHAR, character, 1);
-    }
-}
-
-void DialogDriver::ComposeOver(int controlId, int start, int end, std::string_view utf8)
-{
-    Focus(controlId);
-    Select(controlId, start, end);
     const HWND field = Control(controlId);
     const std::wstring text = WideFromUtf8(utf8);
-    Send(field, WM_IME_STARTCOMPOSITION);
-    for (const wchar_t character : text) {
-        Send(field, WM_IME_COMPOSITION, character, GCS_COMPSTR | GCS_COMPATTR | GCS_CURSORPOS);
+    if (entry == Entry::kPasted) {
+        PutOnClipboard(text);
     }
-    Send(field, WM_IME_COMPOSITION, text.empty() ? 0 : text.back(), GCS_RESULTSTR);
-    for (const wchar_t character : text) {
-        Send(field, WM_IME_CHAR, character, 1);
+    if (start == kTextEnd) {
+        start = end = static_cast<int>(WindowText(field).size());
     }
-    Send(field, WM_IME_ENDCOMPOSITION);
-    WaitForPostedMessages(field);
-}
-
-void DialogDriver::Paste(int controlId, std::string_view utf8)
-{
-    const auto end = static_cast<int>(WindowText(Control(controlId)).size());
-    PasteOver(controlId, end, end, utf8);
-}
-
-void DialogDriver::PasteOver(int controlId, int start, int end, std::string_view utf8)
-{
-    PutOnClipboard(WideFromUtf8(utf8));
+    // Focusing a field selects its text; input then goes where this says.
     Focus(controlId);
-    Select(controlId, start, end);
-    Send(Control(controlId), WM_PASTE);
+    Send(field, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
+    if (entry == Entry::kPasted) {
+        Send(field, WM_PASTE);
+    } else if (entry == Entry::kTyped) {
+        for (const wchar_t character : text) {
+            Send(field, WM_CHAR, character, 1);
+        }
+    } else {
+        Send(field, WM_IME_STARTCOMPOSITION);
+        for (const wchar_t character : text) {
+            Send(field, WM_IME_COMPOSITION, character, GCS_COMPSTR | GCS_COMPATTR | GCS_CURSORPOS);
+        }
+        Send(field, WM_IME_COMPOSITION, text.empty() ? 0 : text.back(), GCS_RESULTSTR);
+        for (const wchar_t character : text) {
+            Send(field, WM_IME_CHAR, character, 1);
+        }
+        Send(field, WM_IME_ENDCOMPOSITION);
+        WaitForPostedMessages(field);
+    }
 }
 
 // A posted key has no reply to wait for: the first message box tells that

@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using Texts = std::vector<std::string>;
+using Entry = DialogDriver::Entry;
 
 // The program's texts as the user sees them.
 const std::string kCaption = "tarvek_dconv";
@@ -259,8 +260,8 @@ TEST_F(DialogE2eTest, ModeZeroCopiesTheTypedRangeOfBackupLines)
     EXPECT_EQ("", dialog->Text(IDC_START));
     EXPECT_EQ("", dialog->Text(IDC_END));
 
-    dialog->Type(IDC_START, "3");
-    dialog->Type(IDC_END, "7");
+    dialog->Enter(IDC_START, Entry::kTyped, "3");
+    dialog->Enter(IDC_END, Entry::kTyped, "7");
     EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
     std::string expected;
     for (int line = 3; line <= 7; ++line) {
@@ -353,57 +354,54 @@ TEST_F(DialogE2eTest, NegativeStartReachesTheVersion5Extraction)
     EXPECT_EQ("", ReadFileBytes("TARVEK5_EXT_DAT.TXT"));
 }
 
-// kRightArrow: the arrow key pressed over the selection, which changes no
-// text; kComposed: an input method's composition, committed.
-enum class Input { kTyped, kPasted, kRightArrow, kComposed };
-
-// Where the input goes: over the characters start to end of the text, or,
-// with start kAtEnd, behind it.
-constexpr int kAtEnd = -1;
+constexpr int kAtEnd = DialogDriver::kTextEnd;
 
 struct LimitCase {
     const char* name;
     const char* before;
     int start;
     int end;
-    Input input;
+    Entry entry;
     const char* text;
     const char* after;
     // Where the selection then ends, in characters: behind the kept input,
     // or, when a typed character is refused, where it ended before.
     int selectionEnd;
+    // A key pressed after the input, or 0.
+    WORD key = 0;
 };
 
 // Six bytes of code page 932 fit a field; a full-width character takes two.
 // A typed character that would make the text longer than that is refused
 // whatever it replaces; pasted text is cut to what fits.
 const LimitCase kLimitCases[] = {
-    {"typed_seventh_digit", "", kAtEnd, 0, Input::kTyped, "1234567", "123456", 6},
-    {"pasted_eight_digits", "", kAtEnd, 0, Input::kPasted, "12345678", "123456", 6},
-    {"pasted_full_width", "", kAtEnd, 0, Input::kPasted, "９８７６", "９８７", 3},
-    {"typed_after_three_full_width", "９８７", kAtEnd, 0, Input::kTyped, "1", "９８７", 3},
-    {"full_width_needs_two_bytes", "12345", kAtEnd, 0, Input::kTyped, "６7", "123457", 6},
-    {"pasted_into_partly_filled", "12", kAtEnd, 0, Input::kPasted, "３４５6", "12３４", 4},
-    {"program_text_kept_but_not_extended", "1234567", kAtEnd, 0, Input::kTyped, "8", "1234567", 7},
-    {"typed_over_last_digit_of_program_text", "1234567", 6, 7, Input::kTyped, "8", "1234567", 7},
-    {"typed_over_first_digit_of_program_text", "1234567", 0, 1, Input::kTyped, "9", "1234567", 1},
-    {"pasted_over_last_digit_of_program_text", "1234567", 6, 7, Input::kPasted, "8", "123456", 6},
+    {"typed_seventh_digit", "", kAtEnd, 0, Entry::kTyped, "1234567", "123456", 6},
+    {"pasted_eight_digits", "", kAtEnd, 0, Entry::kPasted, "12345678", "123456", 6},
+    {"pasted_full_width", "", kAtEnd, 0, Entry::kPasted, "９８７６", "９８７", 3},
+    {"typed_after_three_full_width", "９８７", kAtEnd, 0, Entry::kTyped, "1", "９８７", 3},
+    {"full_width_needs_two_bytes", "12345", kAtEnd, 0, Entry::kTyped, "６7", "123457", 6},
+    {"pasted_into_partly_filled", "12", kAtEnd, 0, Entry::kPasted, "３４５6", "12３４", 4},
+    {"program_text_kept_but_not_extended", "1234567", kAtEnd, 0, Entry::kTyped, "8", "1234567", 7},
+    {"typed_over_last_digit_of_program_text", "1234567", 6, 7, Entry::kTyped, "8", "1234567", 7},
+    {"typed_over_first_digit_of_program_text", "1234567", 0, 1, Entry::kTyped, "9", "1234567", 1},
+    {"pasted_over_last_digit_of_program_text", "1234567", 6, 7, Entry::kPasted, "8", "123456", 6},
     // Keys that change nothing leave the program's text whole.
-    {"arrow_over_selected_program_text", "1234567", 0, 7, Input::kRightArrow, "", "1234567", 7},
-    {"copy_of_selected_program_text", "1234567", 0, 7, Input::kTyped, "\x03", "1234567", 7},
-    {"pasted_at_start", "11", 0, 0, Input::kPasted, "1111111", "111111", 4},
-    {"pasted_in_the_middle", "1234", 2, 2, Input::kPasted, "９９", "12９34", 3},
-    {"typed_over_selection_that_fits", "123456", 1, 3, Input::kTyped, "9", "19456", 2},
-    {"typed_full_width_over_one_digit", "12345", 4, 5, Input::kTyped, "６", "1234６", 5},
-    {"typed_full_width_over_one_digit_of_six", "123456", 5, 6, Input::kTyped, "６", "123456", 6},
-    {"typed_full_width_over_full_width", "１２３", 2, 3, Input::kTyped, "４", "１２４", 3},
+    {"arrow_over_selected_program_text", "1234567", 0, 7, Entry::kTyped, "", "1234567", 7,
+     VK_RIGHT},
+    {"copy_of_selected_program_text", "1234567", 0, 7, Entry::kTyped, "\x03", "1234567", 7},
+    {"pasted_at_start", "11", 0, 0, Entry::kPasted, "1111111", "111111", 4},
+    {"pasted_in_the_middle", "1234", 2, 2, Entry::kPasted, "９９", "12９34", 3},
+    {"typed_over_selection_that_fits", "123456", 1, 3, Entry::kTyped, "9", "19456", 2},
+    {"typed_full_width_over_one_digit", "12345", 4, 5, Entry::kTyped, "６", "1234６", 5},
+    {"typed_full_width_over_one_digit_of_six", "123456", 5, 6, Entry::kTyped, "６", "123456", 6},
+    {"typed_full_width_over_full_width", "１２３", 2, 3, Entry::kTyped, "４", "１２４", 3},
     // Only the committed text counts: what the field had stays, the
     // characters of the composition that fit are kept, the others refused.
-    {"composed_in_the_middle", "1234", 2, 2, Input::kComposed, "567", "125634", 4},
-    {"composed_full_width_in_the_middle", "1234", 2, 2, Input::kComposed, "５６", "12５34", 3},
-    {"composed_behind_the_text", "12345", 5, 5, Input::kComposed, "67", "123456", 6},
-    {"composed_over_a_selection", "123456", 1, 3, Input::kComposed, "789", "178456", 3},
-    {"composed_into_a_full_field", "123456", 3, 3, Input::kComposed, "7", "123456", 3},
+    {"composed_in_the_middle", "1234", 2, 2, Entry::kComposed, "567", "125634", 4},
+    {"composed_full_width_in_the_middle", "1234", 2, 2, Entry::kComposed, "５６", "12５34", 3},
+    {"composed_behind_the_text", "12345", 5, 5, Entry::kComposed, "67", "123456", 6},
+    {"composed_over_a_selection", "123456", 1, 3, Entry::kComposed, "789", "178456", 3},
+    {"composed_into_a_full_field", "123456", 3, 3, Entry::kComposed, "7", "123456", 3},
 };
 
 TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
@@ -414,21 +412,9 @@ TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
         SCOPED_TRACE(c.name);
         for (const int field : {IDC_START, IDC_END}) {
             dialog->SetText(field, c.before);
-            if (c.start == kAtEnd) {
-                if (c.input == Input::kTyped) {
-                    dialog->Type(field, c.text);
-                } else {
-                    dialog->Paste(field, c.text);
-                }
-            } else if (c.input == Input::kRightArrow) {
-                dialog->TypeOver(field, c.start, c.end, "");
-                dialog->PressKey(field, VK_RIGHT);
-            } else if (c.input == Input::kTyped) {
-                dialog->TypeOver(field, c.start, c.end, c.text);
-            } else if (c.input == Input::kComposed) {
-                dialog->ComposeOver(field, c.start, c.end, c.text);
-            } else {
-                dialog->PasteOver(field, c.start, c.end, c.text);
+            dialog->Enter(field, c.entry, c.text, c.start, c.end);
+            if (c.key != 0) {
+                dialog->PressKey(field, c.key);
             }
             EXPECT_EQ(c.after, dialog->Text(field)) << field;
             EXPECT_EQ(c.selectionEnd, dialog->Selection(field).second) << field;
@@ -503,7 +489,7 @@ TEST_F(DialogE2eTest, EnterKeepsTheCaretInTheField)
     for (const int field : {IDC_START, IDC_END}) {
         SCOPED_TRACE(field);
         const int middle = 1;
-        dialog->TypeOver(field, middle, middle, "");
+        dialog->Enter(field, Entry::kTyped, "", middle, middle);
         EXPECT_EQ(Texts{}, TextsOf(dialog->PressKey(field, VK_RETURN)));
         EXPECT_EQ((std::pair<int, int>{middle, middle}), dialog->Selection(field));
         EXPECT_EQ(field, dialog->FocusedControlId());
