@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <thread>
 
 #include "platform/wide_text.h"
@@ -30,28 +29,28 @@ constexpr int kMessageBoxIconId = 0x0440;
 
 const wchar_t kDialogClass[] = L"#32770";
 
+// Sends a message and returns its result, 0 when the window does not answer.
+DWORD_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kActionTimeout, &result);
+    return result;
+}
+
+// Polls until the condition holds or the time is up.
+void WaitUntil(const std::function<bool()>& holds, DWORD milliseconds)
+{
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (!holds() && GetTickCount64() < deadline) {
+        Sleep(kPollInterval);
+    }
+}
+
 std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};
-    SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+    Send(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
     return text;
-}
-
-bool IsDialogWindowOf(HWND window, DWORD processId)
-{
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t className[16] = {};
-    GetClassNameW(window, className, static_cast<int>(std::size(className)));
-    return owner == processId && std::wstring_view(className) == kDialogClass;
-}
-
-// The main dialog is the one with the record-number fields; any other dialog
-// window of the program that is shown is a message box, owned or not.
-bool IsMainDialog(HWND window)
-{
-    return GetDlgItem(window, IDC_START) != nullptr;
 }
 
 struct WindowSearch {
@@ -60,10 +59,17 @@ struct WindowSearch {
     HWND found;
 };
 
+// The main dialog is the one with the record-number fields; any other dialog
+// window of the program that is shown is a message box, owned or not.
 BOOL CALLBACK FindDialogWindow(HWND window, LPARAM parameter)
 {
     auto& search = *reinterpret_cast<WindowSearch*>(parameter);
-    if (IsDialogWindowOf(window, search.processId) && IsMainDialog(window) == search.mainDialog &&
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, static_cast<int>(std::size(className)));
+    if (owner == search.processId && std::wstring_view(className) == kDialogClass &&
+        (GetDlgItem(window, IDC_START) != nullptr) == search.mainDialog &&
         (search.mainDialog || IsWindowVisible(window))) {
         search.found = window;
         return FALSE;
@@ -71,40 +77,52 @@ BOOL CALLBACK FindDialogWindow(HWND window, LPARAM parameter)
     return TRUE;
 }
 
-struct ButtonCount {
-    int buttons;
-    bool ok;
-};
-
-BOOL CALLBACK CountButton(HWND child, LPARAM parameter)
+BOOL CALLBACK FindUnpainted(HWND child, LPARAM parameter)
 {
-    auto& count = *reinterpret_cast<ButtonCount*>(parameter);
-    wchar_t className[16] = {};
-    GetClassNameW(child, className, static_cast<int>(std::size(className)));
-    if (std::wstring_view(className) == L"Button" && IsWindowVisible(child)) {
-        ++count.buttons;
-        count.ok = count.ok || GetDlgCtrlID(child) == IDOK;
+    if (GetUpdateRect(child, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(parameter) = true;
+        return FALSE;
     }
     return TRUE;
 }
 
-RECT PaintedArea(std::initializer_list<HWND> windows);
+bool IsPainted(HWND window)
+{
+    bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
+    EnumChildWindows(window, FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+    return !unpainted;
+}
+
+// The smallest rectangle around the windows, each painted anew first: a
+// window that has just been shown may not have painted all its controls.
+RECT PaintedArea(std::initializer_list<HWND> windows)
+{
+    RECT area = {};
+    for (const HWND window : windows) {
+        RECT rect;
+        if (window != nullptr && IsWindowVisible(window) && GetWindowRect(window, &rect)) {
+            RedrawWindow(window, nullptr, nullptr,
+                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+            WaitUntil([window] { return IsPainted(window); }, kPaintTimeout);
+            UnionRect(&area, &area, &rect);
+        }
+    }
+    // The program draws through its own display connection.
+    Sleep(kDisplaySettle);
+    return area;
+}
 
 using Pixels = std::vector<COLORREF>;
 
-// What the screen shows of a window, row by row.
-Pixels ScreenPixels(HWND window)
+// The pixels of a rectangle of a device context, row by row.
+Pixels PixelsOf(HDC dc, const RECT& rect)
 {
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const HDC screen = GetDC(nullptr);
     Pixels pixels;
     for (int y = rect.top; y < rect.bottom; ++y) {
         for (int x = rect.left; x < rect.right; ++x) {
-            pixels.push_back(GetPixel(screen, x, y));
+            pixels.push_back(GetPixel(dc, x, y));
         }
     }
-    ReleaseDC(nullptr, screen);
     return pixels;
 }
 
@@ -119,12 +137,7 @@ Pixels IconPixels(LPCWSTR icon, int width, int height, COLORREF background)
     const RECT all = {0, 0, width, height};
     FillRect(memory, &all, brush);
     DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), width, height, 0, nullptr, DI_NORMAL);
-    Pixels pixels;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            pixels.push_back(GetPixel(memory, x, y));
-        }
-    }
+    const Pixels pixels = PixelsOf(memory, all);
     DeleteObject(brush);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
@@ -154,7 +167,9 @@ bool ShowsExclamationIcon(HWND box)
     PaintedArea({box});
     RECT rect;
     GetWindowRect(icon, &rect);
-    const Pixels shown = ScreenPixels(icon);
+    const HDC screen = GetDC(nullptr);
+    const Pixels shown = PixelsOf(screen, rect);
+    ReleaseDC(nullptr, screen);
     if (shown.empty()) {
         return false;
     }
@@ -173,14 +188,20 @@ bool ShowsExclamationIcon(HWND box)
 
 SeenMessage Describe(HWND box, HWND dialog)
 {
-    ButtonCount count = {0, false};
-    EnumChildWindows(box, CountButton, reinterpret_cast<LPARAM>(&count));
-    return {Utf8FromWide(WindowText(box)),
-            Utf8FromWide(WindowText(GetDlgItem(box, kMessageBoxTextId))),
-            count.buttons,
-            count.ok,
-            GetWindow(box, GW_OWNER) == dialog,
-            ShowsExclamationIcon(box)};
+    SeenMessage message = {Utf8FromWide(WindowText(box)),
+                           Utf8FromWide(WindowText(GetDlgItem(box, kMessageBoxTextId))),
+                           0,
+                           false,
+                           GetWindow(box, GW_OWNER) == dialog,
+                           ShowsExclamationIcon(box)};
+    HWND button = nullptr;
+    while ((button = FindWindowExW(box, button, L"Button", nullptr)) != nullptr) {
+        if (IsWindowVisible(button)) {
+            ++message.buttonCount;
+            message.okButton = message.okButton || GetDlgCtrlID(button) == IDOK;
+        }
+    }
+    return message;
 }
 
 // Keyboard input as the program's message loop receives it from the
@@ -201,66 +222,27 @@ void PostKey(HWND window, WORD virtualKey)
 // flag, but never the margins. The margin is then set back.
 void WaitForPostedMessages(HWND field)
 {
-    DWORD_PTR margins = 0;
-    SendMessageTimeoutW(field, EM_GETMARGINS, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout, &margins);
-    const WORD rightMargin = HIWORD(margins);
+    const WORD rightMargin = HIWORD(Send(field, EM_GETMARGINS));
     const auto wider = static_cast<WORD>(rightMargin + 1);
     PostMessageW(field, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, wider));
-    const ULONGLONG deadline = GetTickCount64() + kActionTimeout;
-    while (HIWORD(margins) != wider && GetTickCount64() < deadline) {
-        Sleep(kPollInterval);
-        SendMessageTimeoutW(field, EM_GETMARGINS, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout, &margins);
-    }
-    SendMessageTimeoutW(field, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, rightMargin),
-                        SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+    WaitUntil([field, wider] { return HIWORD(Send(field, EM_GETMARGINS)) == wider; },
+              kActionTimeout);
+    Send(field, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, rightMargin));
 }
 
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct ObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-struct ScreenDcReleaser {
-    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-};
-
-BOOL CALLBACK FindUnpainted(HWND child, LPARAM parameter)
+// The text as the clipboard's only content.
+void PutOnClipboard(const std::wstring& text)
 {
-    if (GetUpdateRect(child, nullptr, FALSE)) {
-        *reinterpret_cast<bool*>(parameter) = true;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-bool IsPainted(HWND window)
-{
-    bool unpainted = GetUpdateRect(window, nullptr, FALSE) != FALSE;
-    EnumChildWindows(window, FindUnpainted, reinterpret_cast<LPARAM>(&unpainted));
-    return !unpainted;
-}
-
-// The smallest rectangle around the windows, each painted anew first: a
-// window that has just been shown may not have painted all its controls.
-RECT PaintedArea(std::initializer_list<HWND> windows)
-{
-    RECT area = {};
-    for (const HWND window : windows) {
-        RECT rect;
-        if (window != nullptr && IsWindowVisible(window) && GetWindowRect(window, &rect)) {
-            RedrawWindow(window, nullptr, nullptr,
-                         RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
-            const ULONGLONG deadline = GetTickCount64() + kPaintTimeout;
-            while (!IsPainted(window) && GetTickCount64() < deadline) {
-                Sleep(kPollInterval);
-            }
-            UnionRect(&area, &area, &rect);
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+            std::memcpy(GlobalLock(memory), text.c_str(), bytes);
+            GlobalUnlock(memory);
+            SetClipboardData(CF_UNICODETEXT, memory);
         }
+        CloseClipboard();
     }
-    // The program draws through its own display connection.
-    Sleep(kDisplaySettle);
-    return area;
 }
 
 }  // namespace
@@ -276,9 +258,8 @@ DialogDriver::DialogDriver(const std::wstring& executable, const std::wstring& f
     }
     const ULONGLONG deadline = GetTickCount64() + kStartTimeout;
     while (GetTickCount64() < deadline && WaitForSingleObject(m_process.hProcess, 0) != 0) {
-        for (const SeenMessage& message : DismissMessageBoxes()) {
-            m_startup.push_back(message);
-        }
+        const std::vector<SeenMessage> seen = DismissMessageBoxes();
+        m_startup.insert(m_startup.end(), seen.begin(), seen.end());
         const HWND dialog = FindDialog();
         if (dialog != nullptr && IsWindowVisible(dialog)) {
             m_dialog = dialog;
@@ -315,16 +296,9 @@ bool DialogDriver::WaitForExit(DWORD milliseconds) const
     return WaitForSingleObject(m_process.hProcess, milliseconds) == WAIT_OBJECT_0;
 }
 
-HWND DialogDriver::FindDialog() const
+HWND DialogDriver::FindDialog(bool mainDialog) const
 {
-    WindowSearch search = {m_process.dwProcessId, true, nullptr};
-    EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND DialogDriver::FindMessageBox() const
-{
-    WindowSearch search = {m_process.dwProcessId, false, nullptr};
+    WindowSearch search = {m_process.dwProcessId, mainDialog, nullptr};
     EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -332,17 +306,14 @@ HWND DialogDriver::FindMessageBox() const
 std::vector<SeenMessage> DialogDriver::DismissMessageBoxes()
 {
     std::vector<SeenMessage> seen;
-    while (const HWND box = FindMessageBox()) {
+    while (const HWND box = FindDialog(false)) {
         const SeenMessage message = Describe(box, FindDialog());
         if (m_watcher) {
             m_watcher(box, message);
         }
         seen.push_back(message);
         PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-        const ULONGLONG deadline = GetTickCount64() + kActionTimeout;
-        while (IsWindow(box) && GetTickCount64() < deadline) {
-            Sleep(kPollInterval);
-        }
+        WaitUntil([box] { return !IsWindow(box); }, kActionTimeout);
     }
     return seen;
 }
@@ -359,9 +330,8 @@ std::vector<SeenMessage> DialogDriver::Act(const std::function<void()>& action)
         // Read the flag first: boxes found after the action returned are
         // the last ones it showed.
         const bool finished = done;
-        for (const SeenMessage& message : DismissMessageBoxes()) {
-            seen.push_back(message);
-        }
+        const std::vector<SeenMessage> more = DismissMessageBoxes();
+        seen.insert(seen.end(), more.begin(), more.end());
         if (finished) {
             break;
         }
@@ -379,31 +349,18 @@ HWND DialogDriver::Control(int controlId) const
 // The dialog manager moves the focus, as the Tab key would.
 void DialogDriver::Focus(int controlId) const
 {
-    SendMessageTimeoutW(m_dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(controlId)), TRUE,
-                        SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
-}
-
-// Focusing a field selects its text; input then goes where this says.
-void DialogDriver::Select(int controlId, int start, int end) const
-{
-    SendMessageTimeoutW(Control(controlId), EM_SETSEL, static_cast<WPARAM>(start),
-                        static_cast<LPARAM>(end), SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+    Send(m_dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(controlId)), TRUE);
 }
 
 std::pair<int, int> DialogDriver::Selection(int controlId) const
 {
-    DWORD_PTR selection = 0;
-    SendMessageTimeoutW(Control(controlId), EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
-                        &selection);
+    const DWORD_PTR selection = Send(Control(controlId), EM_GETSEL);
     return {LOWORD(selection), HIWORD(selection)};
 }
 
 int DialogDriver::TextLimit(int controlId) const
 {
-    DWORD_PTR limit = 0;
-    SendMessageTimeoutW(Control(controlId), EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
-                        &limit);
-    return static_cast<int>(limit);
+    return static_cast<int>(Send(Control(controlId), EM_GETLIMITTEXT));
 }
 
 std::string DialogDriver::Title() const
@@ -419,88 +376,51 @@ std::string DialogDriver::Text(int controlId) const
 void DialogDriver::SetText(int controlId, std::string_view utf8) const
 {
     const std::wstring text = WideFromUtf8(utf8);
-    SendMessageTimeoutW(Control(controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+    Send(Control(controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 bool DialogDriver::IsChecked(int controlId) const
 {
-    DWORD_PTR state = 0;
-    SendMessageTimeoutW(Control(controlId), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
-                        &state);
-    return state == BST_CHECKED;
+    return Send(Control(controlId), BM_GETCHECK) == BST_CHECKED;
 }
 
 std::vector<SeenMessage> DialogDriver::Click(int controlId)
 {
     const HWND button = Control(controlId);
-    return Act([button] {
-        SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
-    });
+    return Act([button] { Send(button, BM_CLICK); });
 }
 
-void DialogDriver::Type(int controlId, std::string_view utf8)
+void DialogDriver::Enter(int controlId, Entry entry, std::string_view utf8, int start, int end)
 {
-    const auto end = static_cast<int>(WindowText(Control(controlId)).size());
-    TypeOver(controlId, end, end, utf8);
-}
-
-void DialogDriver::TypeOver(int controlId, int start, int end, std::string_view utf8)
-{
-    Focus(controlId);
-    Select(controlId, start, end);
     const HWND field = Control(controlId);
-    for (const wchar_t character : WideFromUtf8(utf8)) {
-        SendMessageTimeoutW(field, WM_CHAR, character, 1, SMTO_ABORTIFHUNG, kActionTimeout,
-                            nullptr);
+    const std::wstring text = WideFromUtf8(utf8);
+    if (entry == Entry::kPasted) {
+        PutOnClipboard(text);
     }
-}
-
-void DialogDriver::ComposeOver(int controlId, int start, int end, std::string_view utf8)
-{
+    if (start == kTextEnd) {
+        start = end = static_cast<int>(WindowText(field).size());
+    }
+    // Focusing a field selects its text; input then goes where this says.
     Focus(controlId);
-    Select(controlId, start, end);
-    const HWND field = Control(controlId);
-    const auto send = [field](UINT message, WPARAM wParam, LPARAM lParam) {
-        SendMessageTimeoutW(field, message, wParam, lParam, SMTO_ABORTIFHUNG, kActionTimeout,
-                            nullptr);
-    };
-    const std::wstring text = WideFromUtf8(utf8);
-    send(WM_IME_STARTCOMPOSITION, 0, 0);
-    for (const wchar_t character : text) {
-        send(WM_IME_COMPOSITION, character, GCS_COMPSTR | GCS_COMPATTR | GCS_CURSORPOS);
-    }
-    send(WM_IME_COMPOSITION, text.empty() ? 0 : text.back(), GCS_RESULTSTR);
-    for (const wchar_t character : text) {
-        send(WM_IME_CHAR, character, 1);
-    }
-    send(WM_IME_ENDCOMPOSITION, 0, 0);
-    WaitForPostedMessages(field);
-}
-
-void DialogDriver::Paste(int controlId, std::string_view utf8)
-{
-    const auto end = static_cast<int>(WindowText(Control(controlId)).size());
-    PasteOver(controlId, end, end, utf8);
-}
-
-void DialogDriver::PasteOver(int controlId, int start, int end, std::string_view utf8)
-{
-    const std::wstring text = WideFromUtf8(utf8);
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-            std::memcpy(GlobalLock(memory), text.c_str(), bytes);
-            GlobalUnlock(memory);
-            SetClipboardData(CF_UNICODETEXT, memory);
+    Send(field, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
+    if (entry == Entry::kPasted) {
+        Send(field, WM_PASTE);
+    } else if (entry == Entry::kTyped) {
+        for (const wchar_t character : text) {
+            Send(field, WM_CHAR, character, 1);
         }
-        CloseClipboard();
+    } else {
+        Send(field, WM_IME_STARTCOMPOSITION);
+        for (const wchar_t character : text) {
+            Send(field, WM_IME_COMPOSITION, character, GCS_COMPSTR | GCS_COMPATTR | GCS_CURSORPOS);
+        }
+        Send(field, WM_IME_COMPOSITION, text.empty() ? 0 : text.back(), GCS_RESULTSTR);
+        for (const wchar_t character : text) {
+            Send(field, WM_IME_CHAR, character, 1);
+        }
+        Send(field, WM_IME_ENDCOMPOSITION);
+        WaitForPostedMessages(field);
     }
-    Focus(controlId);
-    Select(controlId, start, end);
-    SendMessageTimeoutW(Control(controlId), WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
-                        nullptr);
 }
 
 // A posted key has no reply to wait for: the first message box tells that
@@ -517,9 +437,7 @@ std::vector<SeenMessage> DialogDriver::PressKeyForMessages(int controlId, WORD v
         Sleep(kPollInterval);
     }
     for (;;) {
-        const std::vector<SeenMessage> more = Act([this] {
-            SendMessageTimeoutW(m_dialog, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
-        });
+        const std::vector<SeenMessage> more = Act([this] { Send(m_dialog, WM_NULL); });
         if (more.empty()) {
             return seen;
         }
@@ -535,18 +453,11 @@ std::vector<SeenMessage> DialogDriver::PressKey(int controlId, WORD virtualKey)
         Focus(controlId);
     }
     const HWND field = Control(controlId);
-    SendMessageTimeoutW(field, EM_SETMODIFY, FALSE, 0, SMTO_ABORTIFHUNG, kActionTimeout, nullptr);
+    Send(field, EM_SETMODIFY, FALSE);
     PostKey(field, virtualKey);
     PostMessageW(field, EM_SETMODIFY, TRUE, 0);
-    return Act([field] {
-        const ULONGLONG deadline = GetTickCount64() + kActionTimeout;
-        DWORD_PTR modified = FALSE;
-        while (!modified && GetTickCount64() < deadline) {
-            SendMessageTimeoutW(field, EM_GETMODIFY, 0, 0, SMTO_ABORTIFHUNG, kActionTimeout,
-                                &modified);
-            Sleep(kPollInterval);
-        }
-    });
+    return Act(
+        [field] { WaitUntil([field] { return Send(field, EM_GETMODIFY) != 0; }, kActionTimeout); });
 }
 
 void DialogDriver::PressKeyAsInput(int controlId, WORD virtualKey)
@@ -566,10 +477,7 @@ void DialogDriver::PressKeyAsInput(int controlId, WORD virtualKey)
 std::vector<SeenMessage> DialogDriver::Command(int commandId)
 {
     const HWND dialog = m_dialog;
-    return Act([dialog, commandId] {
-        SendMessageTimeoutW(dialog, WM_COMMAND, static_cast<WPARAM>(commandId), 0, SMTO_ABORTIFHUNG,
-                            kActionTimeout, nullptr);
-    });
+    return Act([dialog, commandId] { Send(dialog, WM_COMMAND, static_cast<WPARAM>(commandId)); });
 }
 
 bool DialogDriver::PressKeyToExit(int controlId, WORD virtualKey)
@@ -603,30 +511,26 @@ bool SaveScreenshot(std::initializer_list<HWND> windows, const std::wstring& pat
     if (width <= 0 || height <= 0) {
         return false;
     }
-    const std::unique_ptr<HDC__, ScreenDcReleaser> screen(GetDC(nullptr));
-    const std::unique_ptr<HDC__, DcDeleter> memory(CreateCompatibleDC(screen.get()));
-    const std::unique_ptr<void, ObjectDeleter> bitmap(
-        CreateCompatibleBitmap(screen.get(), width, height));
-    const HGDIOBJ previous = SelectObject(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY);
-    SelectObject(memory.get(), previous);
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    const HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    SelectObject(memory, previous);
 
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
+    BITMAPINFOHEADER header = {
+        sizeof(BITMAPINFOHEADER), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     const int stride = (width * 3 + 3) & ~3;
     std::string pixels(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height), '\0');
-    GetDIBits(memory.get(), static_cast<HBITMAP>(bitmap.get()), 0, static_cast<UINT>(height),
-              pixels.data(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
 
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = static_cast<DWORD>(file.bfOffBits + pixels.size());
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+    const BITMAPFILEHEADER file = {0x4D42, static_cast<DWORD>(offset + pixels.size()), 0, 0,
+                                   offset};
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&header), sizeof header);

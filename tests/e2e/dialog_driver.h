@@ -53,26 +53,21 @@ public:
     // Clicks a button; returns the message boxes its handler showed.
     std::vector<SeenMessage> Click(int controlId);
 
-    // Puts the focus on the field and types the characters one by one
-    // behind its text.
-    void Type(int controlId, std::string_view utf8);
-
-    // Puts the text on the clipboard and pastes it behind the field's text.
-    void Paste(int controlId, std::string_view utf8);
-
-    // The same over a selection of the field, start to end in characters.
-    void TypeOver(int controlId, int start, int end, std::string_view utf8);
-    void PasteOver(int controlId, int start, int end, std::string_view utf8);
-
-    // The same as an input method does it: starts a composition, shows it
-    // growing by one character at a time, commits it and sends its
+    // How text goes into a field: typed character by character, pasted from
+    // the clipboard, or as an input method does it: it starts a composition,
+    // shows it growing by one character at a time, commits it and sends its
     // characters as WM_IME_CHAR, as the system does for a committed text.
-    void ComposeOver(int controlId, int start, int end, std::string_view utf8);
+    enum class Entry { kTyped, kPasted, kComposed };
+    static constexpr int kTextEnd = -1;
+
+    // Focuses the field and enters the text over its characters start to
+    // end, or, with start kTextEnd, behind its text.
+    void Enter(int controlId, Entry entry, std::string_view utf8, int start = kTextEnd,
+               int end = kTextEnd);
 
     // A field's selection, start to end (equal for a bare caret), and the
     // text limit it reports.
     std::pair<int, int> Selection(int controlId) const;
-    void Select(int controlId, int start, int end) const;
     int TextLimit(int controlId) const;
 
     // Focuses the control and presses a key as keyboard input that goes
@@ -102,11 +97,10 @@ public:
     // The control that has the keyboard focus, 0 for none.
     int FocusedControlId() const;
 
-    bool WaitForExit(DWORD milliseconds) const;
-
 private:
     HWND Control(int controlId) const;
     void Focus(int controlId) const;
+    bool WaitForExit(DWORD milliseconds) const;
 
     // Runs action on its own thread while this one dismisses message boxes,
     // until the action has returned.
@@ -115,8 +109,8 @@ private:
     // Dismisses every message box that is up; returns them.
     std::vector<SeenMessage> DismissMessageBoxes();
 
-    HWND FindMessageBox() const;
-    HWND FindDialog() const;
+    // The main dialog, or else a shown message box, of the program.
+    HWND FindDialog(bool mainDialog = true) const;
 
     PROCESS_INFORMATION m_process{};
     HWND m_dialog = nullptr;

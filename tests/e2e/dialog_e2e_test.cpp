@@ -4,6 +4,7 @@
 // the real controls, and checks the message boxes and the files on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <filesystem>
@@ -27,6 +28,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using Texts = std::vector<std::string>;
+using Entry = DialogDriver::Entry;
 
 // The program's texts as the user sees them.
 const std::string kCaption = "tarvek_dconv";
@@ -93,15 +95,14 @@ constexpr int kVersion4Count = static_cast<int>(std::size(kVersion4Calls));
 
 constexpr int kBackupLines = 15;
 
-std::string BackupLine(int number)
+// Lines first to last of the backup file.
+std::string BackupLines(int first, int last)
 {
-    return "BAK line " + std::to_string(number) + " JA1ABC 599 599 7.012 CW\r\n";
-}
-
-std::string CallsignOf(int record)
-{
-    const std::string leading = kVersion5Rows[record - 1].leading;
-    return leading.substr(0, leading.find('/'));
+    std::string lines;
+    for (int number = first; number <= last; ++number) {
+        lines += "BAK line " + std::to_string(number) + " JA1ABC 599 599 7.012 CW\r\n";
+    }
+    return lines;
 }
 
 void WriteDatabases()
@@ -114,17 +115,16 @@ void WriteDatabases()
 
     WriteVersion4Log({std::begin(kVersion4Calls), std::end(kVersion4Calls)}, "24/05/03 12:34J");
 
-    std::string backup;
-    for (int line = 1; line <= kBackupLines; ++line) {
-        backup += BackupLine(line);
-    }
-    WriteFileBytes("BAK0001.TXT", backup);
+    WriteFileBytes("BAK0001.TXT", BackupLines(1, kBackupLines));
 }
 
 std::wstring Wide(const std::string& path)
 {
     return fs::path(path).wstring();
 }
+
+// The texts of the start and end fields.
+using Fields = std::pair<std::string, std::string>;
 
 // The callsigns of an extraction file's lines (columns 0 to 5).
 std::vector<std::string> CallsignsIn(const std::string& file)
@@ -140,8 +140,9 @@ std::vector<std::string> Version5Calls(int start, int end, const std::set<int>& 
 {
     std::vector<std::string> calls;
     for (int record = start; record <= end; ++record) {
+        const std::string leading = kVersion5Rows[record - 1].leading;
         if (only.empty() || only.count(record) != 0) {
-            calls.push_back(CallsignOf(record));
+            calls.push_back(leading.substr(0, leading.find('/')));
         }
     }
     return calls;
@@ -163,24 +164,16 @@ Texts TextsOf(const std::vector<SeenMessage>& seen)
     return texts;
 }
 
-std::string TestName()
+// Screenshots for people to look at, beside the test executables, named
+// after the test.
+void SaveTestScreenshot(std::initializer_list<HWND> windows, const std::string& suffix = "")
 {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-        if (c == '/') {
-            c = '_';
-        }
-    }
-    return name;
-}
-
-// Screenshots for people to look at, beside the test executables.
-void SaveTestScreenshot(std::initializer_list<HWND> windows, const std::string& suffix = "")
-{
+    std::replace(name.begin(), name.end(), '/', '_');
     const std::string folder = TestExecutableFolder() + "screenshots";
     fs::create_directories(folder);
-    SaveScreenshot(windows, Wide(folder + "/" + TestName() + suffix + ".bmp"));
+    SaveScreenshot(windows, Wide(folder + "/" + name + suffix + ".bmp"));
 }
 
 class DialogE2eTest : public testing::Test {
@@ -194,12 +187,22 @@ protected:
         WriteDatabases();
     }
 
-    std::unique_ptr<DialogDriver> Start(const std::string& executable = "tarvek_dconv.exe")
+    // Starts the program, after ending the one started before; false when
+    // its dialog did not come up.
+    bool Start(const std::string& executable = "tarvek_dconv.exe")
     {
-        auto driver = std::make_unique<DialogDriver>(Wide(m_folder.Path() + "/" + executable),
-                                                     Wide(m_folder.Path()));
-        EXPECT_TRUE(driver->IsRunning()) << "the dialog did not come up";
-        return driver;
+        m_dialog.reset();
+        m_dialog = std::make_unique<DialogDriver>(Wide(m_folder.Path() + "/" + executable),
+                                                  Wide(m_folder.Path()));
+        return m_dialog->IsRunning();
+    }
+
+    Fields ShownFields() const { return {m_dialog->Text(IDC_START), m_dialog->Text(IDC_END)}; }
+
+    void SetFields(const std::string& start, const std::string& end) const
+    {
+        m_dialog->SetText(IDC_START, start);
+        m_dialog->SetText(IDC_END, end);
     }
 
     // The bytes the core writes for the mode and range, in a folder of the
@@ -222,26 +225,25 @@ protected:
     }
 
     ScratchFolder m_folder;
+    std::unique_ptr<DialogDriver> m_dialog;
 };
 
 TEST_F(DialogE2eTest, FirstStartChecksVersion5AndProposesItsWholeLog)
 {
     const std::set<std::string> before = FolderContents();
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    SaveTestScreenshot({dialog->Dialog()});
-    EXPECT_EQ(Texts{}, TextsOf(dialog->Startup()));
-    EXPECT_EQ(kTitle, dialog->Title());
+    ASSERT_TRUE(Start());
+    SaveTestScreenshot({m_dialog->Dialog()});
+    EXPECT_EQ(Texts{}, TextsOf(m_dialog->Startup()));
+    EXPECT_EQ(kTitle, m_dialog->Title());
     for (int mode = 1; mode <= 5; ++mode) {
-        EXPECT_EQ(mode == kModeVersion5, dialog->IsChecked(kModeButtons[mode - 1])) << mode;
+        EXPECT_EQ(mode == kModeVersion5, m_dialog->IsChecked(kModeButtons[mode - 1])) << mode;
     }
-    EXPECT_EQ("1", dialog->Text(IDC_START));
-    EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
+    EXPECT_EQ(Fields("1", std::to_string(kVersion5Count)), ShownFields());
     EXPECT_EQ(SettingsBytes(kModeVersion5), ReadFileBytes(kSettingsFile));
     // The focus starts on the first tab stop, the Extraction button.
-    EXPECT_EQ(IDOK, dialog->FocusedControlId());
-    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_START));
-    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_END));
+    EXPECT_EQ(IDOK, m_dialog->FocusedControlId());
+    EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(IDC_START));
+    EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(IDC_END));
 
     std::set<std::string> expected = before;
     expected.insert(kSettingsFile);
@@ -251,34 +253,31 @@ TEST_F(DialogE2eTest, FirstStartChecksVersion5AndProposesItsWholeLog)
 TEST_F(DialogE2eTest, ModeZeroCopiesTheTypedRangeOfBackupLines)
 {
     WriteFileBytes(kSettingsFile, SettingsBytes(kModeBackupCopy));
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
+    ASSERT_TRUE(Start());
     for (const int button : kModeButtons) {
-        EXPECT_FALSE(dialog->IsChecked(button)) << button;
+        EXPECT_FALSE(m_dialog->IsChecked(button)) << button;
     }
-    EXPECT_EQ("", dialog->Text(IDC_START));
-    EXPECT_EQ("", dialog->Text(IDC_END));
+    EXPECT_EQ(Fields("", ""), ShownFields());
 
-    dialog->Type(IDC_START, "3");
-    dialog->Type(IDC_END, "7");
-    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
-    std::string expected;
-    for (int line = 3; line <= 7; ++line) {
-        expected += BackupLine(line);
-    }
-    EXPECT_EQ(expected, ReadFileBytes("TARVEK_CONV_DATA.TXT"));
+    m_dialog->Enter(IDC_START, Entry::kTyped, "3");
+    m_dialog->Enter(IDC_END, Entry::kTyped, "7");
+    EXPECT_EQ(Texts{kFinished}, TextsOf(m_dialog->Click(IDOK)));
+    EXPECT_EQ(BackupLines(3, 7), ReadFileBytes("TARVEK_CONV_DATA.TXT"));
     EXPECT_EQ(SettingsBytes(kModeBackupCopy), ReadFileBytes(kSettingsFile));
 }
 
-struct FieldsCase {
+struct RangeCase {
     const char* name;
     const char* start;
     const char* end;
+    // The backup lines that a passing range copies.
+    int firstLine = 0;
+    int lastLine = 0;
 };
 
 // Ranges that are refused: a zero end, a start above the end, texts without
 // digits (full-width digits are not digits to the conversion).
-const FieldsCase kRefusedRanges[] = {
+const RangeCase kRefusedRanges[] = {
     {"start_above_end", "5", "3"},
     {"zero_start", "0", "3"},
     {"zero_end", "3", "0"},
@@ -292,31 +291,20 @@ const FieldsCase kRefusedRanges[] = {
 
 TEST_F(DialogE2eTest, RefusedRangesShowTheMessageAndRunNothing)
 {
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    for (const FieldsCase& c : kRefusedRanges) {
+    ASSERT_TRUE(Start());
+    for (const RangeCase& c : kRefusedRanges) {
         SCOPED_TRACE(c.name);
-        dialog->SetText(IDC_START, c.start);
-        dialog->SetText(IDC_END, c.end);
-        EXPECT_EQ(Texts{kInvalidNumbers}, TextsOf(dialog->Click(IDOK)));
-        EXPECT_EQ(c.start, dialog->Text(IDC_START));
-        EXPECT_EQ(c.end, dialog->Text(IDC_END));
+        SetFields(c.start, c.end);
+        EXPECT_EQ(Texts{kInvalidNumbers}, TextsOf(m_dialog->Click(IDOK)));
+        EXPECT_EQ(Fields(c.start, c.end), ShownFields());
         EXPECT_FALSE(FileExists("TARVEK5_EXT_DAT.TXT"));
     }
 }
 
-struct PassingCase {
-    const char* name;
-    const char* start;
-    const char* end;
-    int firstLine;
-    int lastLine;
-};
-
 // Ranges that pass and what the backup copy makes of them: digits up to the
 // first other character count, a sign and leading spaces are taken, and a
 // negative start copies from the first line.
-const PassingCase kPassingRanges[] = {
+const RangeCase kPassingRanges[] = {
     {"negative_start", "-2", "10", 1, 10},
     {"trailing_letters", "12abc", "12", 12, 12},
     {"signs_and_spaces", "  +4", " 6", 4, 6},
@@ -326,113 +314,89 @@ const PassingCase kPassingRanges[] = {
 TEST_F(DialogE2eTest, PassingRangesRunWithTheConvertedNumbers)
 {
     WriteFileBytes(kSettingsFile, SettingsBytes(kModeBackupCopy));
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    for (const PassingCase& c : kPassingRanges) {
+    ASSERT_TRUE(Start());
+    for (const RangeCase& c : kPassingRanges) {
         SCOPED_TRACE(c.name);
-        dialog->SetText(IDC_START, c.start);
-        dialog->SetText(IDC_END, c.end);
-        EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
-        std::string expected;
-        for (int line = c.firstLine; line <= c.lastLine; ++line) {
-            expected += BackupLine(line);
-        }
-        EXPECT_EQ(expected, ReadFileBytes("TARVEK_CONV_DATA.TXT"));
-        EXPECT_EQ(c.start, dialog->Text(IDC_START));
+        SetFields(c.start, c.end);
+        EXPECT_EQ(Texts{kFinished}, TextsOf(m_dialog->Click(IDOK)));
+        EXPECT_EQ(BackupLines(c.firstLine, c.lastLine), ReadFileBytes("TARVEK_CONV_DATA.TXT"));
+        EXPECT_EQ(c.start, m_dialog->Text(IDC_START));
     }
 }
 
 TEST_F(DialogE2eTest, NegativeStartReachesTheVersion5Extraction)
 {
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    dialog->SetText(IDC_START, "-2");
-    dialog->SetText(IDC_END, "10");
+    ASSERT_TRUE(Start());
+    SetFields("-2", "10");
     // The library cannot read record -2, so the run stops at once.
-    EXPECT_EQ((Texts{kUnreadable, kFinished}), TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ((Texts{kUnreadable, kFinished}), TextsOf(m_dialog->Click(IDOK)));
     EXPECT_EQ("", ReadFileBytes("TARVEK5_EXT_DAT.TXT"));
 }
 
-// kRightArrow: the arrow key pressed over the selection, which changes no
-// text; kComposed: an input method's composition, committed.
-enum class Input { kTyped, kPasted, kRightArrow, kComposed };
-
-// Where the input goes: over the characters start to end of the text, or,
-// with start kAtEnd, behind it.
-constexpr int kAtEnd = -1;
+constexpr int kAtEnd = DialogDriver::kTextEnd;
 
 struct LimitCase {
     const char* name;
     const char* before;
     int start;
     int end;
-    Input input;
+    Entry entry;
     const char* text;
     const char* after;
     // Where the selection then ends, in characters: behind the kept input,
     // or, when a typed character is refused, where it ended before.
     int selectionEnd;
+    // A key pressed after the input, or 0.
+    WORD key = 0;
 };
 
 // Six bytes of code page 932 fit a field; a full-width character takes two.
 // A typed character that would make the text longer than that is refused
 // whatever it replaces; pasted text is cut to what fits.
 const LimitCase kLimitCases[] = {
-    {"typed_seventh_digit", "", kAtEnd, 0, Input::kTyped, "1234567", "123456", 6},
-    {"pasted_eight_digits", "", kAtEnd, 0, Input::kPasted, "12345678", "123456", 6},
-    {"pasted_full_width", "", kAtEnd, 0, Input::kPasted, "９８７６", "９８７", 3},
-    {"typed_after_three_full_width", "９８７", kAtEnd, 0, Input::kTyped, "1", "９８７", 3},
-    {"full_width_needs_two_bytes", "12345", kAtEnd, 0, Input::kTyped, "６7", "123457", 6},
-    {"pasted_into_partly_filled", "12", kAtEnd, 0, Input::kPasted, "３４５6", "12３４", 4},
-    {"program_text_kept_but_not_extended", "1234567", kAtEnd, 0, Input::kTyped, "8", "1234567", 7},
-    {"typed_over_last_digit_of_program_text", "1234567", 6, 7, Input::kTyped, "8", "1234567", 7},
-    {"typed_over_first_digit_of_program_text", "1234567", 0, 1, Input::kTyped, "9", "1234567", 1},
-    {"pasted_over_last_digit_of_program_text", "1234567", 6, 7, Input::kPasted, "8", "123456", 6},
+    {"typed_seventh_digit", "", kAtEnd, 0, Entry::kTyped, "1234567", "123456", 6},
+    {"pasted_eight_digits", "", kAtEnd, 0, Entry::kPasted, "12345678", "123456", 6},
+    {"pasted_full_width", "", kAtEnd, 0, Entry::kPasted, "９８７６", "９８７", 3},
+    {"typed_after_three_full_width", "９８７", kAtEnd, 0, Entry::kTyped, "1", "９８７", 3},
+    {"full_width_needs_two_bytes", "12345", kAtEnd, 0, Entry::kTyped, "６7", "123457", 6},
+    {"pasted_into_partly_filled", "12", kAtEnd, 0, Entry::kPasted, "３４５6", "12３４", 4},
+    {"program_text_kept_but_not_extended", "1234567", kAtEnd, 0, Entry::kTyped, "8", "1234567", 7},
+    {"typed_over_last_digit_of_program_text", "1234567", 6, 7, Entry::kTyped, "8", "1234567", 7},
+    {"typed_over_first_digit_of_program_text", "1234567", 0, 1, Entry::kTyped, "9", "1234567", 1},
+    {"pasted_over_last_digit_of_program_text", "1234567", 6, 7, Entry::kPasted, "8", "123456", 6},
     // Keys that change nothing leave the program's text whole.
-    {"arrow_over_selected_program_text", "1234567", 0, 7, Input::kRightArrow, "", "1234567", 7},
-    {"copy_of_selected_program_text", "1234567", 0, 7, Input::kTyped, "\x03", "1234567", 7},
-    {"pasted_at_start", "11", 0, 0, Input::kPasted, "1111111", "111111", 4},
-    {"pasted_in_the_middle", "1234", 2, 2, Input::kPasted, "９９", "12９34", 3},
-    {"typed_over_selection_that_fits", "123456", 1, 3, Input::kTyped, "9", "19456", 2},
-    {"typed_full_width_over_one_digit", "12345", 4, 5, Input::kTyped, "６", "1234６", 5},
-    {"typed_full_width_over_one_digit_of_six", "123456", 5, 6, Input::kTyped, "６", "123456", 6},
-    {"typed_full_width_over_full_width", "１２３", 2, 3, Input::kTyped, "４", "１２４", 3},
+    {"arrow_over_selected_program_text", "1234567", 0, 7, Entry::kTyped, "", "1234567", 7,
+     VK_RIGHT},
+    {"copy_of_selected_program_text", "1234567", 0, 7, Entry::kTyped, "\x03", "1234567", 7},
+    {"pasted_at_start", "11", 0, 0, Entry::kPasted, "1111111", "111111", 4},
+    {"pasted_in_the_middle", "1234", 2, 2, Entry::kPasted, "９９", "12９34", 3},
+    {"typed_over_selection_that_fits", "123456", 1, 3, Entry::kTyped, "9", "19456", 2},
+    {"typed_full_width_over_one_digit", "12345", 4, 5, Entry::kTyped, "６", "1234６", 5},
+    {"typed_full_width_over_one_digit_of_six", "123456", 5, 6, Entry::kTyped, "６", "123456", 6},
+    {"typed_full_width_over_full_width", "１２３", 2, 3, Entry::kTyped, "４", "１２４", 3},
     // Only the committed text counts: what the field had stays, the
     // characters of the composition that fit are kept, the others refused.
-    {"composed_in_the_middle", "1234", 2, 2, Input::kComposed, "567", "125634", 4},
-    {"composed_full_width_in_the_middle", "1234", 2, 2, Input::kComposed, "５６", "12５34", 3},
-    {"composed_behind_the_text", "12345", 5, 5, Input::kComposed, "67", "123456", 6},
-    {"composed_over_a_selection", "123456", 1, 3, Input::kComposed, "789", "178456", 3},
-    {"composed_into_a_full_field", "123456", 3, 3, Input::kComposed, "7", "123456", 3},
+    {"composed_in_the_middle", "1234", 2, 2, Entry::kComposed, "567", "125634", 4},
+    {"composed_full_width_in_the_middle", "1234", 2, 2, Entry::kComposed, "５６", "12５34", 3},
+    {"composed_behind_the_text", "12345", 5, 5, Entry::kComposed, "67", "123456", 6},
+    {"composed_over_a_selection", "123456", 1, 3, Entry::kComposed, "789", "178456", 3},
+    {"composed_into_a_full_field", "123456", 3, 3, Entry::kComposed, "7", "123456", 3},
 };
 
 TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
 {
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
+    ASSERT_TRUE(Start());
     for (const LimitCase& c : kLimitCases) {
         SCOPED_TRACE(c.name);
         for (const int field : {IDC_START, IDC_END}) {
-            dialog->SetText(field, c.before);
-            if (c.start == kAtEnd) {
-                if (c.input == Input::kTyped) {
-                    dialog->Type(field, c.text);
-                } else {
-                    dialog->Paste(field, c.text);
-                }
-            } else if (c.input == Input::kRightArrow) {
-                dialog->TypeOver(field, c.start, c.end, "");
-                dialog->PressKey(field, VK_RIGHT);
-            } else if (c.input == Input::kTyped) {
-                dialog->TypeOver(field, c.start, c.end, c.text);
-            } else if (c.input == Input::kComposed) {
-                dialog->ComposeOver(field, c.start, c.end, c.text);
-            } else {
-                dialog->PasteOver(field, c.start, c.end, c.text);
+            m_dialog->SetText(field, c.before);
+            m_dialog->Enter(field, c.entry, c.text, c.start, c.end);
+            if (c.key != 0) {
+                m_dialog->PressKey(field, c.key);
             }
-            EXPECT_EQ(c.after, dialog->Text(field)) << field;
-            EXPECT_EQ(c.selectionEnd, dialog->Selection(field).second) << field;
-            EXPECT_EQ(kFieldLimit, dialog->TextLimit(field)) << field;
+            EXPECT_EQ(c.after, m_dialog->Text(field)) << field;
+            EXPECT_EQ(c.selectionEnd, m_dialog->Selection(field).second) << field;
+            EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(field)) << field;
         }
     }
 }
@@ -440,53 +404,46 @@ TEST_F(DialogE2eTest, FieldsRefuseBytesBeyondSix)
 TEST_F(DialogE2eTest, SevenDigitCountIsShownInFullAndWarnedAboutOnReading)
 {
     SetStandinControl("TARVEK_STANDIN_COUNT", "1234567");
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    EXPECT_EQ("1", dialog->Text(IDC_START));
-    EXPECT_EQ("1234567", dialog->Text(IDC_END));
-    SaveTestScreenshot({dialog->Dialog()});
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Fields("1", "1234567"), ShownFields());
+    SaveTestScreenshot({m_dialog->Dialog()});
 
     // Reading stops at the end field, so the start field typed meanwhile is
     // not read: it shows the 1 it held before, and the run starts there.
-    dialog->SetText(IDC_START, "5");
-    dialog->WatchMessageBoxes([](HWND box, const SeenMessage& message) {
+    m_dialog->SetText(IDC_START, "5");
+    m_dialog->WatchMessageBoxes([](HWND box, const SeenMessage& message) {
         if (message.text == kTooLong) {
             SaveTestScreenshot({box}, "-message");
         }
     });
-    EXPECT_EQ((Texts{kTooLong, kUnreadable, kFinished}), TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ((Texts{kTooLong, kUnreadable, kFinished}), TextsOf(m_dialog->Click(IDOK)));
     EXPECT_EQ(Version5Calls(1, kVersion5Count), CallsignsIn("TARVEK5_EXT_DAT.TXT"));
-    EXPECT_EQ("1", dialog->Text(IDC_START));
-    EXPECT_EQ("1234567", dialog->Text(IDC_END));
-    EXPECT_EQ(IDC_END, dialog->FocusedControlId());
+    EXPECT_EQ(Fields("1", "1234567"), ShownFields());
+    EXPECT_EQ(IDC_END, m_dialog->FocusedControlId());
     // The handler's own showing of the values leaves the field alone.
-    EXPECT_EQ((std::pair<int, int>{0, 7}), dialog->Selection(IDC_END));
-    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_START));
-    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_END));
+    EXPECT_EQ((std::pair<int, int>{0, 7}), m_dialog->Selection(IDC_END));
+    EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(IDC_START));
+    EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(IDC_END));
 
     // A mode click reads the fields too, warns, and goes on.
-    EXPECT_EQ(Texts{kTooLong}, TextsOf(dialog->Click(IDC_MODE_JCC)));
-    EXPECT_EQ("1234567", dialog->Text(IDC_END));
+    EXPECT_EQ(Texts{kTooLong}, TextsOf(m_dialog->Click(IDC_MODE_JCC)));
+    EXPECT_EQ("1234567", m_dialog->Text(IDC_END));
     EXPECT_EQ(SettingsBytes(kModeJcc), ReadFileBytes(kSettingsFile));
 }
 
 TEST_F(DialogE2eTest, EnterRunsExtractionAndTheDialogStaysOpen)
 {
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    dialog->SetText(IDC_START, "2");
-    dialog->SetText(IDC_END, "4");
-    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->PressKeyForMessages(IDC_START, VK_RETURN)));
-    EXPECT_TRUE(dialog->IsRunning());
-    EXPECT_TRUE(IsWindowVisible(dialog->Dialog()));
-    EXPECT_EQ("2", dialog->Text(IDC_START));
-    EXPECT_EQ("4", dialog->Text(IDC_END));
+    ASSERT_TRUE(Start());
+    SetFields("2", "4");
+    EXPECT_EQ(Texts{kFinished}, TextsOf(m_dialog->PressKeyForMessages(IDC_START, VK_RETURN)));
+    EXPECT_TRUE(m_dialog->IsRunning());
+    EXPECT_TRUE(IsWindowVisible(m_dialog->Dialog()));
+    EXPECT_EQ(Fields("2", "4"), ShownFields());
     EXPECT_EQ(Version5Calls(2, 4), CallsignsIn("TARVEK5_EXT_DAT.TXT"));
 
     // And again, from the end field.
-    dialog->SetText(IDC_START, "7");
-    dialog->SetText(IDC_END, "7");
-    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->PressKeyForMessages(IDC_END, VK_RETURN)));
+    SetFields("7", "7");
+    EXPECT_EQ(Texts{kFinished}, TextsOf(m_dialog->PressKeyForMessages(IDC_END, VK_RETURN)));
     EXPECT_EQ(Version5Calls(7, 7), CallsignsIn("TARVEK5_EXT_DAT.TXT"));
 }
 
@@ -496,51 +453,43 @@ TEST_F(DialogE2eTest, EnterKeepsTheCaretInTheField)
     // A mode without a button: Extraction then runs nothing and shows
     // nothing, so only the exchanges touch the fields.
     WriteFileBytes(kSettingsFile, "flag=9\r");
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    dialog->SetText(IDC_START, "34");
-    dialog->SetText(IDC_END, "123");
+    ASSERT_TRUE(Start());
+    SetFields("34", "123");
     for (const int field : {IDC_START, IDC_END}) {
         SCOPED_TRACE(field);
         const int middle = 1;
-        dialog->TypeOver(field, middle, middle, "");
-        EXPECT_EQ(Texts{}, TextsOf(dialog->PressKey(field, VK_RETURN)));
-        EXPECT_EQ((std::pair<int, int>{middle, middle}), dialog->Selection(field));
-        EXPECT_EQ(field, dialog->FocusedControlId());
-        EXPECT_EQ(kFieldLimit, dialog->TextLimit(field));
+        m_dialog->Enter(field, Entry::kTyped, "", middle, middle);
+        EXPECT_EQ(Texts{}, TextsOf(m_dialog->PressKey(field, VK_RETURN)));
+        EXPECT_EQ((std::pair<int, int>{middle, middle}), m_dialog->Selection(field));
+        EXPECT_EQ(field, m_dialog->FocusedControlId());
+        EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(field));
     }
-    EXPECT_EQ("34", dialog->Text(IDC_START));
-    EXPECT_EQ("123", dialog->Text(IDC_END));
+    EXPECT_EQ(Fields("34", "123"), ShownFields());
 }
 
 TEST_F(DialogE2eTest, ClickingTheCheckedButtonRefillsTheFields)
 {
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    dialog->SetText(IDC_START, "3");
-    dialog->SetText(IDC_END, "4");
-    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDC_MODE_VER5)));
-    EXPECT_TRUE(dialog->IsChecked(IDC_MODE_VER5));
-    EXPECT_EQ("1", dialog->Text(IDC_START));
-    EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
+    ASSERT_TRUE(Start());
+    SetFields("3", "4");
+    EXPECT_EQ(Texts{}, TextsOf(m_dialog->Click(IDC_MODE_VER5)));
+    EXPECT_TRUE(m_dialog->IsChecked(IDC_MODE_VER5));
+    EXPECT_EQ(Fields("1", std::to_string(kVersion5Count)), ShownFields());
     EXPECT_EQ(SettingsBytes(kModeVersion5), ReadFileBytes(kSettingsFile));
-    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_START));
-    EXPECT_EQ(kFieldLimit, dialog->TextLimit(IDC_END));
+    EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(IDC_START));
+    EXPECT_EQ(kFieldLimit, m_dialog->TextLimit(IDC_END));
 }
 
 TEST_F(DialogE2eTest, EachModeButtonProposesItsDatabaseAndStoresItsMode)
 {
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
+    ASSERT_TRUE(Start());
     for (int mode = kModeVersion4; mode <= kModeTown; ++mode) {
         SCOPED_TRACE(mode);
-        EXPECT_EQ(Texts{}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
+        EXPECT_EQ(Texts{}, TextsOf(m_dialog->Click(kModeButtons[mode - 1])));
         for (int other = kModeVersion4; other <= kModeTown; ++other) {
-            EXPECT_EQ(other == mode, dialog->IsChecked(kModeButtons[other - 1])) << other;
+            EXPECT_EQ(other == mode, m_dialog->IsChecked(kModeButtons[other - 1])) << other;
         }
         const int count = mode == kModeVersion4 ? kVersion4Count : kVersion5Count;
-        EXPECT_EQ("1", dialog->Text(IDC_START));
-        EXPECT_EQ(std::to_string(count), dialog->Text(IDC_END));
+        EXPECT_EQ(Fields("1", std::to_string(count)), ShownFields());
         EXPECT_EQ(SettingsBytes(mode), ReadFileBytes(kSettingsFile));
     }
 }
@@ -548,48 +497,43 @@ TEST_F(DialogE2eTest, EachModeButtonProposesItsDatabaseAndStoresItsMode)
 TEST_F(DialogE2eTest, ModeClickWithoutItsDatabaseBlanksTheFieldsAndStoresTheMode)
 {
     fs::remove("TARVEK.DBS");
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDC_MODE_VER4)));
-    EXPECT_EQ(kSixSpaces, dialog->Text(IDC_START));
-    EXPECT_EQ(kSixSpaces, dialog->Text(IDC_END));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Texts{}, TextsOf(m_dialog->Click(IDC_MODE_VER4)));
+    EXPECT_EQ(Fields(kSixSpaces, kSixSpaces), ShownFields());
     EXPECT_EQ(SettingsBytes(kModeVersion4), ReadFileBytes(kSettingsFile));
     // Six spaces convert to 0.
-    EXPECT_EQ(Texts{kInvalidNumbers}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(Texts{kInvalidNumbers}, TextsOf(m_dialog->Click(IDOK)));
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
 }
 
 TEST_F(DialogE2eTest, SettingsEditedWhileOpenDecideWhatExtractionRuns)
 {
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
+    ASSERT_TRUE(Start());
     WriteFileBytes(kSettingsFile, SettingsBytes(kModeJcc));
-    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(Texts{kFinished}, TextsOf(m_dialog->Click(IDOK)));
     EXPECT_EQ(Version5Calls(1, kVersion5Count, kJccRecords), CallsignsIn("TARVEK5_JCC_DAT.TXT"));
     EXPECT_FALSE(FileExists("TARVEK5_EXT_DAT.TXT"));
-    EXPECT_TRUE(dialog->IsChecked(IDC_MODE_VER5));
-    EXPECT_FALSE(dialog->IsChecked(IDC_MODE_JCC));
+    EXPECT_TRUE(m_dialog->IsChecked(IDC_MODE_VER5));
+    EXPECT_FALSE(m_dialog->IsChecked(IDC_MODE_JCC));
 
     // A mode without a button runs nothing and says nothing.
     const std::set<std::string> before = FolderContents();
     WriteFileBytes(kSettingsFile, "flag=9\r");
-    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(Texts{}, TextsOf(m_dialog->Click(IDOK)));
     EXPECT_EQ(before, FolderContents());
 }
 
 TEST_F(DialogE2eTest, ModeWithoutButtonInTheSettingsChecksNothing)
 {
     WriteFileBytes(kSettingsFile, "flag=7\r");
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
+    ASSERT_TRUE(Start());
     for (const int button : kModeButtons) {
-        EXPECT_FALSE(dialog->IsChecked(button)) << button;
+        EXPECT_FALSE(m_dialog->IsChecked(button)) << button;
     }
     // Mode 7 counts the version-5 database, and Extraction runs nothing.
-    EXPECT_EQ("1", dialog->Text(IDC_START));
-    EXPECT_EQ(std::to_string(kVersion5Count), dialog->Text(IDC_END));
+    EXPECT_EQ(Fields("1", std::to_string(kVersion5Count)), ShownFields());
     const std::set<std::string> before = FolderContents();
-    EXPECT_EQ(Texts{}, TextsOf(dialog->Click(IDOK)));
+    EXPECT_EQ(Texts{}, TextsOf(m_dialog->Click(IDOK)));
     EXPECT_EQ(before, FolderContents());
     EXPECT_EQ("flag=7\r", ReadFileBytes(kSettingsFile));
 }
@@ -597,26 +541,22 @@ TEST_F(DialogE2eTest, ModeWithoutButtonInTheSettingsChecksNothing)
 TEST_F(DialogE2eTest, WithoutTheLibraryEveryProbeAndExtractionSaysSo)
 {
     fs::remove("TARVEK50.DLL");
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Startup()));
-    EXPECT_TRUE(dialog->IsChecked(IDC_MODE_VER5));
-    EXPECT_EQ("", dialog->Text(IDC_START));
-    EXPECT_EQ("", dialog->Text(IDC_END));
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(Texts{kNoLibrary}, TextsOf(m_dialog->Startup()));
+    EXPECT_TRUE(m_dialog->IsChecked(IDC_MODE_VER5));
+    EXPECT_EQ(Fields("", ""), ShownFields());
 
-    dialog->WatchMessageBoxes([](HWND box, const SeenMessage&) {
+    m_dialog->WatchMessageBoxes([](HWND box, const SeenMessage&) {
         SaveTestScreenshot({GetWindow(box, GW_OWNER), box}, "-message");
     });
     for (int mode = kModeVersion4; mode <= kModeTown; ++mode) {
         SCOPED_TRACE(mode);
-        EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
-        EXPECT_EQ(kSixSpaces, dialog->Text(IDC_START));
-        EXPECT_EQ(kSixSpaces, dialog->Text(IDC_END));
+        EXPECT_EQ(Texts{kNoLibrary}, TextsOf(m_dialog->Click(kModeButtons[mode - 1])));
+        EXPECT_EQ(Fields(kSixSpaces, kSixSpaces), ShownFields());
         EXPECT_EQ(SettingsBytes(mode), ReadFileBytes(kSettingsFile));
     }
-    dialog->SetText(IDC_START, "1");
-    dialog->SetText(IDC_END, "2");
-    EXPECT_EQ(Texts{kNoLibrary}, TextsOf(dialog->Click(IDOK)));
+    SetFields("1", "2");
+    EXPECT_EQ(Texts{kNoLibrary}, TextsOf(m_dialog->Click(IDOK)));
     EXPECT_FALSE(FileExists("TARVEK5_TOWN_DAT.TXT"));
 }
 
@@ -625,12 +565,11 @@ TEST_F(DialogE2eTest, MessageCaptionIsTheExecutableName)
 {
     fs::rename("tarvek_dconv.exe", "LogTool.exe");
     fs::remove("TARVEK50.DLL");
-    auto dialog = Start("LogTool.exe");
-    ASSERT_TRUE(dialog->IsRunning());
-    ASSERT_EQ(1U, dialog->Startup().size());
-    EXPECT_EQ("LogTool", dialog->Startup()[0].caption);
-    EXPECT_EQ(kNoLibrary, dialog->Startup()[0].text);
-    EXPECT_EQ(kTitle, dialog->Title());
+    ASSERT_TRUE(Start("LogTool.exe"));
+    ASSERT_EQ(1U, m_dialog->Startup().size());
+    EXPECT_EQ("LogTool", m_dialog->Startup()[0].caption);
+    EXPECT_EQ(kNoLibrary, m_dialog->Startup()[0].text);
+    EXPECT_EQ(kTitle, m_dialog->Title());
 }
 
 // Wine's help engine for .HLP files is reached through the window of class
@@ -701,10 +640,8 @@ private:
             }
             return TRUE;
         }
-        if (message == WM_CLOSE) {
-            DestroyWindow(window);
+        if (message == WM_DESTROY) {
             PostQuitMessage(0);
-            return 0;
         }
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -837,31 +774,27 @@ TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
     const std::string record = m_folder.Path() + "/opened.record";
     HelpEngineRecorder helpEngine;
     const ViewerRecorder viewer(record);
+    const auto place = [](const std::string& path, bool present, const char* bytes) {
+        fs::remove(path);
+        if (present) {
+            WriteFileBytes(path, bytes);
+        }
+    };
     for (const HelpCase& c : kHelpCases) {
         SCOPED_TRACE(c.name);
-        fs::remove(helpFile);
-        fs::remove(htmlGuide);
-        fs::remove(textGuide);
+        place(helpFile, c.helpFile, "help");
+        place(htmlGuide, c.htmlGuide, "<!DOCTYPE html>");
+        place(textGuide, c.textGuide, "guide");
         fs::remove(record);
-        if (c.helpFile) {
-            WriteFileBytes(helpFile, "help");
-        }
-        if (c.htmlGuide) {
-            WriteFileBytes(htmlGuide, "<!DOCTYPE html>");
-        }
-        if (c.textGuide) {
-            WriteFileBytes(textGuide, "guide");
-        }
         ViewerRecorder::OpenWebPages(c.webPageViewer);
         const std::size_t requestsBefore = helpEngine.Requests().size();
-        auto dialog = Start();
-        ASSERT_TRUE(dialog->IsRunning());
+        ASSERT_TRUE(Start());
         if (c.by == HelpBy::kF1) {
-            dialog->PressKeyAsInput(IDC_START, VK_F1);
+            m_dialog->PressKeyAsInput(IDC_START, VK_F1);
         } else {
             const Texts expected =
                 c.opens == HelpOpens::kNothing ? Texts{GuideCannotOpenText()} : Texts{};
-            EXPECT_EQ(expected, TextsOf(dialog->Command(kIdHelp)));
+            EXPECT_EQ(expected, TextsOf(m_dialog->Command(kIdHelp)));
         }
         // The help engine is asked at once; the viewer starts in a process
         // of its own and writes its record a little later.
@@ -872,7 +805,7 @@ TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
         }
         // Anything else would have come meanwhile.
         Sleep(500);
-        EXPECT_TRUE(dialog->IsRunning());
+        EXPECT_TRUE(m_dialog->IsRunning());
 
         const std::vector<HelpEngineRecorder::Request> requests = helpEngine.Requests();
         if (c.opens == HelpOpens::kHelpEngine) {
@@ -890,6 +823,7 @@ TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
         } else {
             EXPECT_EQ("", opened);
         }
+        m_dialog.reset();
     }
 }
 
@@ -901,11 +835,11 @@ TEST_P(DialogEndingTest, EndsTheProgramWithoutWritingAFile)
 {
     WriteFileBytes(kSettingsFile, SettingsBytes(kModeJcg));
     const std::set<std::string> before = FolderContents();
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
-    dialog->SetText(IDC_START, "2");
-    const bool ended = GetParam() == Ending::kEscape ? dialog->PressKeyToExit(IDC_START, VK_ESCAPE)
-                                                     : dialog->CloseToExit();
+    ASSERT_TRUE(Start());
+    m_dialog->SetText(IDC_START, "2");
+    const bool ended = GetParam() == Ending::kEscape
+                           ? m_dialog->PressKeyToExit(IDC_START, VK_ESCAPE)
+                           : m_dialog->CloseToExit();
     EXPECT_TRUE(ended);
     EXPECT_EQ(before, FolderContents());
     EXPECT_EQ(SettingsBytes(kModeJcg), ReadFileBytes(kSettingsFile));
@@ -930,11 +864,9 @@ class DialogModeTest : public DialogE2eTest, public testing::WithParamInterface<
 TEST_P(DialogModeTest, ExtractionWritesWhatTheCoreWrites)
 {
     const int mode = GetParam();
-    const std::vector<std::string> v4Calls(std::begin(kVersion4Calls) + 1,
-                                           std::begin(kVersion4Calls) + kVersion4Count);
     const ModeCase cases[] = {
         {kModeBackupCopy, "TARVEK_CONV_DATA.TXT", {}},
-        {kModeVersion4, "TARVEK4_EXT_DAT.TXT", v4Calls},
+        {kModeVersion4, "TARVEK4_EXT_DAT.TXT", {kVersion4Calls + 1, std::end(kVersion4Calls)}},
         {kModeVersion5, "TARVEK5_EXT_DAT.TXT", Version5Calls(2, 11)},
         {kModeJcc, "TARVEK5_JCC_DAT.TXT", Version5Calls(2, 11, kJccRecords)},
         {kModeJcg, "TARVEK5_JCG_DAT.TXT", Version5Calls(2, 11, kJcgRecords)},
@@ -947,30 +879,24 @@ TEST_P(DialogModeTest, ExtractionWritesWhatTheCoreWrites)
     if (mode == kModeBackupCopy) {
         WriteFileBytes(kSettingsFile, SettingsBytes(kModeBackupCopy));
     }
-    auto dialog = Start();
-    ASSERT_TRUE(dialog->IsRunning());
+    ASSERT_TRUE(Start());
     if (mode != kModeBackupCopy) {
-        EXPECT_EQ(Texts{}, TextsOf(dialog->Click(kModeButtons[mode - 1])));
+        EXPECT_EQ(Texts{}, TextsOf(m_dialog->Click(kModeButtons[mode - 1])));
     }
-    dialog->SetText(IDC_START, "2");
-    dialog->SetText(IDC_END, std::to_string(end));
-    EXPECT_EQ(Texts{kFinished}, TextsOf(dialog->Click(IDOK)));
+    SetFields("2", std::to_string(end));
+    EXPECT_EQ(Texts{kFinished}, TextsOf(m_dialog->Click(IDOK)));
 
     const std::string written = ReadFileBytes(c.file);
     EXPECT_FALSE(written.empty());
     EXPECT_EQ(expected, written);
     if (mode == kModeBackupCopy) {
-        std::string lines;
-        for (int line = 2; line <= end; ++line) {
-            lines += BackupLine(line);
-        }
-        EXPECT_EQ(lines, written);
+        EXPECT_EQ(BackupLines(2, end), written);
     } else {
         EXPECT_EQ(c.calls, CallsignsIn(c.file));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, DialogModeTest, testing::Range(0, 6),
+INSTANTIATE_TEST_SUITE_P(Modes, DialogModeTest, testing::Range(0, kModeCount),
                          [](const testing::TestParamInfo<int>& param) {
                              return "mode" + std::to_string(param.param);
                          });

@@ -24,6 +24,7 @@ constexpr WORD kStaticClass = 0x0082;
 
 // The low four bits of a button's style say which kind it is.
 constexpr DWORD kButtonKindMask = 0x000F;
+constexpr DWORD kRadio = BS_AUTORADIOBUTTON;
 
 struct ExpectedControl {
     DWORD id;
@@ -44,14 +45,11 @@ const ExpectedControl kControls[] = {
     {IDC_START, kEditClass, L"", 75, 8, 30, 12, 0, true, false},
     {IDC_END, kEditClass, L"", 75, 25, 30, 12, 0, true, false},
     {kNoId, kButtonClass, L"Mode", 16, 45, 80, 80, BS_GROUPBOX, false, false},
-    {IDC_MODE_VER4, kButtonClass, L"TARVEK ver4系", 24, 55, 70, 10, BS_AUTORADIOBUTTON, true,
-     false},
-    {IDC_MODE_VER5, kButtonClass, L"TARVEK ver5系", 24, 68, 70, 10, BS_AUTORADIOBUTTON, true,
-     false},
-    {IDC_MODE_JCC, kButtonClass, L"JCCデータ抽出", 24, 82, 70, 10, BS_AUTORADIOBUTTON, true, false},
-    {IDC_MODE_JCG, kButtonClass, L"JCGデータ抽出", 24, 97, 70, 10, BS_AUTORADIOBUTTON, true, false},
-    {IDC_MODE_TOWN, kButtonClass, L"町/村ﾃﾞｰﾀ抽出", 24, 111, 70, 10, BS_AUTORADIOBUTTON, true,
-     false},
+    {IDC_MODE_VER4, kButtonClass, L"TARVEK ver4系", 24, 55, 70, 10, kRadio, true, false},
+    {IDC_MODE_VER5, kButtonClass, L"TARVEK ver5系", 24, 68, 70, 10, kRadio, true, false},
+    {IDC_MODE_JCC, kButtonClass, L"JCCデータ抽出", 24, 82, 70, 10, kRadio, true, false},
+    {IDC_MODE_JCG, kButtonClass, L"JCGデータ抽出", 24, 97, 70, 10, kRadio, true, false},
+    {IDC_MODE_TOWN, kButtonClass, L"町/村ﾃﾞｰﾀ抽出", 24, 111, 70, 10, kRadio, true, false},
 };
 
 int Occurrences(const std::string& text, const std::string& part)
