@@ -69,20 +69,20 @@ enum class Log { kDemo, kSynth };
 enum class Range { kAll, kPart, kBeyond };
 
 struct ExtractionRow {
-    const char* name;
+    std::string name;
     Log log;
     int mode;
     Range range;
 };
 
 struct CommandRow {
-    const char* name;
+    std::string name;
     Log log;
     std::vector<std::string> arguments;
     std::optional<int> expectedStatus;
 };
 
-// The rows print as their names in the test's reports.
+// The rows print as their names, in the reports and in the test names.
 void PrintTo(const CommandRow& row, std::ostream* out)
 {
     *out << row.name;
@@ -91,6 +91,35 @@ void PrintTo(const CommandRow& row, std::ostream* out)
 void PrintTo(const ExtractionRow& row, std::ostream* out)
 {
     *out << row.name;
+}
+
+std::vector<ExtractionRow> ExtractionRows()
+{
+    std::vector<ExtractionRow> rows;
+    for (const ExtractionMode& mode : kExtractionModes) {
+        const std::string number = std::to_string(mode.number);
+        rows.push_back({"demo_" + number + "_all", Log::kDemo, mode.number, Range::kAll});
+        rows.push_back({"demo_" + number + "_part", Log::kDemo, mode.number, Range::kPart});
+        rows.push_back({"demo_" + number + "_beyond", Log::kDemo, mode.number, Range::kBeyond});
+        rows.push_back({"synth_" + number + "_all", Log::kSynth, mode.number, Range::kAll});
+    }
+    return rows;
+}
+
+// Help and wrong arguments, a non-ASCII one among them; every mode's count.
+std::vector<CommandRow> CommandRows()
+{
+    std::vector<CommandRow> rows = {
+        {"help", Log::kDemo, {"--help"}, 0},
+        {"no_command", Log::kDemo, {}, 2},
+        {"unknown_mode", Log::kDemo, {"extract", "jcx", "1", "2"}, 2},
+        {"full_width_number", Log::kDemo, {"extract", "jcc", "１", "2"}, 2}};
+    for (const ExtractionMode& mode : kExtractionModes) {
+        const std::string number = std::to_string(mode.number);
+        rows.push_back({"demo_count_" + number, Log::kDemo, {"count", number}, {}});
+        rows.push_back({"synth_count_" + number, Log::kSynth, {"count", number}, {}});
+    }
+    return rows;
 }
 
 // What one console program's run left: its streams and exit status.
@@ -448,67 +477,9 @@ TEST_P(CompareExtraction, AllThreeWriteTheSameFile)
     EXPECT_EQ(windows.status, native.status);
 }
 
-std::string CommandName(const testing::TestParamInfo<CommandRow>& info)
-{
-    return info.param.name;
-}
-
-std::string ExtractionName(const testing::TestParamInfo<ExtractionRow>& info)
-{
-    return info.param.name;
-}
-
-// The process boundary: arguments, streams and statuses of help and of
-// wrong arguments, with a non-ASCII argument among them; then the record
-// count of every mode's database.
-INSTANTIATE_TEST_SUITE_P(
-    Commands, CompareCommand,
-    testing::Values(CommandRow{"help", Log::kDemo, {"--help"}, 0},
-                    CommandRow{"no_command", Log::kDemo, {}, 2},
-                    CommandRow{"unknown_mode", Log::kDemo, {"extract", "jcx", "1", "2"}, 2},
-                    CommandRow{"full_width_number", Log::kDemo, {"extract", "jcc", "１", "2"}, 2},
-                    CommandRow{"demo_count_0", Log::kDemo, {"count", "0"}, std::nullopt},
-                    CommandRow{"demo_count_1", Log::kDemo, {"count", "1"}, std::nullopt},
-                    CommandRow{"demo_count_2", Log::kDemo, {"count", "2"}, std::nullopt},
-                    CommandRow{"demo_count_3", Log::kDemo, {"count", "3"}, std::nullopt},
-                    CommandRow{"demo_count_4", Log::kDemo, {"count", "4"}, std::nullopt},
-                    CommandRow{"demo_count_5", Log::kDemo, {"count", "5"}, std::nullopt},
-                    CommandRow{"synth_count_0", Log::kSynth, {"count", "0"}, std::nullopt},
-                    CommandRow{"synth_count_1", Log::kSynth, {"count", "1"}, std::nullopt},
-                    CommandRow{"synth_count_2", Log::kSynth, {"count", "2"}, std::nullopt},
-                    CommandRow{"synth_count_3", Log::kSynth, {"count", "3"}, std::nullopt},
-                    CommandRow{"synth_count_4", Log::kSynth, {"count", "4"}, std::nullopt},
-                    CommandRow{"synth_count_5", Log::kSynth, {"count", "5"}, std::nullopt}),
-    CommandName);
-
-// Every mode over the whole of both logs; on the demo log also a part and a
-// range beyond the last record.
-INSTANTIATE_TEST_SUITE_P(
-    Extractions, CompareExtraction,
-    testing::Values(ExtractionRow{"demo_0_all", Log::kDemo, kModeBackupCopy, Range::kAll},
-                    ExtractionRow{"demo_0_part", Log::kDemo, kModeBackupCopy, Range::kPart},
-                    ExtractionRow{"demo_0_beyond", Log::kDemo, kModeBackupCopy, Range::kBeyond},
-                    ExtractionRow{"demo_1_all", Log::kDemo, kModeVersion4, Range::kAll},
-                    ExtractionRow{"demo_1_part", Log::kDemo, kModeVersion4, Range::kPart},
-                    ExtractionRow{"demo_1_beyond", Log::kDemo, kModeVersion4, Range::kBeyond},
-                    ExtractionRow{"demo_2_all", Log::kDemo, kModeVersion5, Range::kAll},
-                    ExtractionRow{"demo_2_part", Log::kDemo, kModeVersion5, Range::kPart},
-                    ExtractionRow{"demo_2_beyond", Log::kDemo, kModeVersion5, Range::kBeyond},
-                    ExtractionRow{"demo_3_all", Log::kDemo, kModeJcc, Range::kAll},
-                    ExtractionRow{"demo_3_part", Log::kDemo, kModeJcc, Range::kPart},
-                    ExtractionRow{"demo_3_beyond", Log::kDemo, kModeJcc, Range::kBeyond},
-                    ExtractionRow{"demo_4_all", Log::kDemo, kModeJcg, Range::kAll},
-                    ExtractionRow{"demo_4_part", Log::kDemo, kModeJcg, Range::kPart},
-                    ExtractionRow{"demo_4_beyond", Log::kDemo, kModeJcg, Range::kBeyond},
-                    ExtractionRow{"demo_5_all", Log::kDemo, kModeTown, Range::kAll},
-                    ExtractionRow{"demo_5_part", Log::kDemo, kModeTown, Range::kPart},
-                    ExtractionRow{"demo_5_beyond", Log::kDemo, kModeTown, Range::kBeyond},
-                    ExtractionRow{"synth_0_all", Log::kSynth, kModeBackupCopy, Range::kAll},
-                    ExtractionRow{"synth_1_all", Log::kSynth, kModeVersion4, Range::kAll},
-                    ExtractionRow{"synth_2_all", Log::kSynth, kModeVersion5, Range::kAll},
-                    ExtractionRow{"synth_3_all", Log::kSynth, kModeJcc, Range::kAll},
-                    ExtractionRow{"synth_4_all", Log::kSynth, kModeJcg, Range::kAll},
-                    ExtractionRow{"synth_5_all", Log::kSynth, kModeTown, Range::kAll}),
-    ExtractionName);
+INSTANTIATE_TEST_SUITE_P(Commands, CompareCommand, testing::ValuesIn(CommandRows()),
+                         testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Extractions, CompareExtraction, testing::ValuesIn(ExtractionRows()),
+                         testing::PrintToStringParamName());
 
 }  // namespace
