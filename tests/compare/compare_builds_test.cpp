@@ -1,14 +1,12 @@
-// The comparison of the builds: the same Extractions run three ways, the
-// native console program (started from here through Wine), the Windows
-// console program and the Windows dialog, driven through its real controls.
-// Every mode, 0 to 5, on the demo log and on a synthetic log, each with one
-// BAK0001.TXT: every output file is compared byte for byte, and so are the
-// messages, the exit statuses of the two console programs, their record
-// counts, and what they print for help and for wrong arguments. Runs only
+// The same Extractions, in every mode on the demo and a synthetic log, run by
+// the native console program (started through Wine), the Windows console
+// program and the Windows dialog: their files, messages, exit statuses,
+// record counts, help and answers to wrong arguments compared. Runs only
 // under Wine, which starts the native programs.
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <process.h>
 
 #include <filesystem>
 #include <optional>
@@ -27,16 +25,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The paths that the build gives, as the host names them.
-constexpr const char* kNativeBuild = TARVEK_NATIVE_BUILD_DIR;
-constexpr const char* kRepository = TARVEK_SOURCE_DIR;
-
 // A native program started through Wine runs on its own, without a process
 // handle: its run script leaves its exit status in this file when it ends.
 constexpr const char* kNativeStatusFile = "native.status";
-constexpr DWORD kNativeRunTimeoutMs = 120000;
 constexpr DWORD kNativeRunPollMs = 10;
-constexpr DWORD kWindowsRunTimeoutMs = 120000;
+constexpr DWORD kRunTimeoutMs = 120000;
 
 // A backup file with what the line counting has to get right: code page 932
 // text with CR LF, a line longer than 200 characters, one of exactly 200, a
@@ -51,38 +44,34 @@ constexpr const char* kWriteBackupCommands =
     "  printf 'the last line\\r\\n\\032after the end\\r\\n'\n"
     "} >sources/BAK0001.TXT\n";
 
-// The 3000-record synthetic log, from seed 7.
-constexpr const char* kSynthRecords = "3000";
-constexpr const char* kSynthSeed = "7";
-
 // Mode 0 counts lines of BAK0001.TXT: this end takes the whole file.
 constexpr int kWholeBackup = 999999;
 constexpr int kPartStart = 17;
 constexpr int kPartEnd = 61;
 constexpr int kLeastRecords = 20;
 
+// The demo log, or the 3000-record synthetic log from seed 7.
 enum class Log { kDemo, kSynth };
 
-// The record ranges: 1 to the last record; a part in the middle; and from
-// just before to beyond the last record (the read error, then the finished
-// message).
+// 1 to the last record; a part in the middle; and from just before to
+// beyond the last record (the read error, then the finished message).
 enum class Range { kAll, kPart, kBeyond };
 
 struct ExtractionRow {
-    const char* name;
+    std::string name;
     Log log;
     int mode;
     Range range;
 };
 
 struct CommandRow {
-    const char* name;
+    std::string name;
     Log log;
     std::vector<std::string> arguments;
     std::optional<int> expectedStatus;
 };
 
-// The rows print as their names in the test's reports.
+// The rows print as their names, in the reports and in the test names.
 void PrintTo(const CommandRow& row, std::ostream* out)
 {
     *out << row.name;
@@ -93,60 +82,50 @@ void PrintTo(const ExtractionRow& row, std::ostream* out)
     *out << row.name;
 }
 
-// What one console program's run left: its streams and exit status.
-struct ProgramRun {
-    std::string out;
-    std::string err;
-    int status = -1;
-};
-
-// Wine's own conversions between host and Windows file names.
-using UnixFileNameFunction = char*(CDECL*)(const wchar_t*);
-using DosFileNameFunction = wchar_t*(CDECL*)(const char*);
-
-// As a function pointer without a type, to be cast to the function's own.
-using AnyFunction = void (*)();
-
-AnyFunction WineFunction(const char* name)
+std::vector<ExtractionRow> ExtractionRows()
 {
-    return reinterpret_cast<AnyFunction>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name));
-}
-
-std::string HostPath(const fs::path& path)
-{
-    const auto convert =
-        reinterpret_cast<UnixFileNameFunction>(WineFunction("wine_get_unix_file_name"));
-    if (convert == nullptr) {
-        return {};
+    std::vector<ExtractionRow> rows;
+    for (const ExtractionMode& mode : kExtractionModes) {
+        const std::string number = std::to_string(mode.number);
+        rows.push_back({"demo_" + number + "_all", Log::kDemo, mode.number, Range::kAll});
+        rows.push_back({"demo_" + number + "_part", Log::kDemo, mode.number, Range::kPart});
+        rows.push_back({"demo_" + number + "_beyond", Log::kDemo, mode.number, Range::kBeyond});
+        rows.push_back({"synth_" + number + "_all", Log::kSynth, mode.number, Range::kAll});
     }
-    char* converted = convert(fs::absolute(path).wstring().c_str());
-    std::string result = converted != nullptr ? converted : "";
-    HeapFree(GetProcessHeap(), 0, converted);
-    return result;
+    return rows;
 }
 
+// Help and wrong arguments, a non-ASCII one among them; every mode's count.
+std::vector<CommandRow> CommandRows()
+{
+    std::vector<CommandRow> rows = {
+        {"help", Log::kDemo, {"--help"}, 0},
+        {"no_command", Log::kDemo, {}, 2},
+        {"unknown_mode", Log::kDemo, {"extract", "jcx", "1", "2"}, 2},
+        {"full_width_number", Log::kDemo, {"extract", "jcc", "１", "2"}, 2}};
+    for (const ExtractionMode& mode : kExtractionModes) {
+        const std::string number = std::to_string(mode.number);
+        rows.push_back({"demo_count_" + number, Log::kDemo, {"count", number}, {}});
+        rows.push_back({"synth_count_" + number, Log::kSynth, {"count", number}, {}});
+    }
+    return rows;
+}
+
+// Wine's name for a host's file; empty outside Wine.
 fs::path WindowsPath(const std::string& hostPath)
 {
-    const auto convert =
-        reinterpret_cast<DosFileNameFunction>(WineFunction("wine_get_dos_file_name"));
-    if (convert == nullptr) {
-        return {};
-    }
-    wchar_t* converted = convert(hostPath.c_str());
+    using DosFileNameFunction = wchar_t*(CDECL*)(const char*);
+    // Cast through a function pointer without a type, as GCC asks.
+    const auto convert = reinterpret_cast<DosFileNameFunction>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    wchar_t* converted = convert != nullptr ? convert(hostPath.c_str()) : nullptr;
     fs::path result = converted != nullptr ? fs::path(converted) : fs::path();
     HeapFree(GetProcessHeap(), 0, converted);
     return result;
 }
 
-fs::path NativeBuild()
-{
-    return WindowsPath(kNativeBuild);
-}
-
-fs::path WindowsBuild()
-{
-    return fs::path(TestExecutableFolder()).parent_path().parent_path();
-}
+const fs::path kNativeBuild = WindowsPath(TARVEK_NATIVE_BUILD_DIR);
+const fs::path kWindowsBuild = fs::path(TestExecutableFolder()).parent_path().parent_path();
 
 // A word for a POSIX shell: quoted, quotes in it escaped.
 std::string ShellWord(const std::string& word)
@@ -156,6 +135,14 @@ std::string ShellWord(const std::string& word)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
     return quoted + "'";
+}
+
+// A command line word as Wine writes one from a host's argument: quoted
+// only when it holds a space or is empty.
+std::wstring CommandLineWord(const std::string& word)
+{
+    const std::wstring wide = WideFromUtf8(word);
+    return word.empty() || word.find(' ') != std::string::npos ? L"\"" + wide + L"\"" : wide;
 }
 
 std::string WithoutCarriageReturns(std::string text)
@@ -170,22 +157,17 @@ bool RunOnHost(const std::string& commands)
 {
     fs::remove(kNativeStatusFile);
     WriteFileBytes("native_run.sh", "export PATH=/usr/bin:/bin\nrepository=" +
-                                        ShellWord(kRepository) + "\n" + commands + "\n" +
-                                        "echo $? >native.status.part\n"
+                                        ShellWord(TARVEK_SOURCE_DIR) + "\n" + commands +
+                                        "\necho $? >native.status.part\n"
                                         "mv native.status.part " +
                                         kNativeStatusFile + "\n");
-    std::wstring shell = WindowsPath("/bin/sh").wstring();
-    std::wstring commandLine = L"sh native_run.sh";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(shell.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    const auto shell =
+        _wspawnl(_P_NOWAIT, WindowsPath("/bin/sh").c_str(), L"sh", L"native_run.sh", nullptr);
+    if (shell == -1) {
         return false;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    for (DWORD waited = 0; waited < kNativeRunTimeoutMs; waited += kNativeRunPollMs) {
+    CloseHandle(reinterpret_cast<HANDLE>(shell));
+    for (DWORD waited = 0; waited < kRunTimeoutMs; waited += kNativeRunPollMs) {
         if (FileExists(kNativeStatusFile)) {
             return true;
         }
@@ -194,27 +176,32 @@ bool RunOnHost(const std::string& commands)
     return false;
 }
 
-// The native console program in folder, its streams and status beside it.
+// What a console program run in folder left: the streams that it wrote
+// beside the folder, and its exit status.
+struct ProgramRun {
+    std::string out;
+    std::string err;
+    int status = -1;
+};
+
+ProgramRun RunLeft(const std::string& folder, int status)
+{
+    return {ReadFileBytes(folder + ".out"), ReadFileBytes(folder + ".err"), status};
+}
+
 ProgramRun RunNativeProgram(const std::string& folder, const std::vector<std::string>& arguments)
 {
     std::string command = "(cd " + ShellWord(folder) + " && " +
-                          ShellWord(HostPath(NativeBuild() / "tarvek_dconv_cli"));
-    // Appended piece by piece: " " + a string trips a false -Wrestrict
-    // warning of GCC 12.
+                          ShellWord(TARVEK_NATIVE_BUILD_DIR "/tarvek_dconv_cli");
     for (const std::string& argument : arguments) {
-        command += ' ';
-        command += ShellWord(argument);
+        command.append(" ").append(ShellWord(argument));
     }
     command += " >../" + folder + ".out 2>../" + folder + ".err </dev/null)";
-    ProgramRun run;
     if (!RunOnHost(command)) {
         ADD_FAILURE() << "the native console program did not end: " << command;
-        return run;
+        return {};
     }
-    run.out = ReadFileBytes(folder + ".out");
-    run.err = ReadFileBytes(folder + ".err");
-    run.status = std::stoi(ReadFileBytes(kNativeStatusFile));
-    return run;
+    return RunLeft(folder, std::stoi(ReadFileBytes(kNativeStatusFile)));
 }
 
 HANDLE InheritableFile(const fs::path& path, DWORD access, DWORD disposition)
@@ -224,44 +211,31 @@ HANDLE InheritableFile(const fs::path& path, DWORD access, DWORD disposition)
                        disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-// A command line word as Wine writes one from a host's argument: quoted
-// only when it holds a space or is empty.
-std::wstring CommandLineWord(const std::string& word)
-{
-    const std::wstring wide = WideFromUtf8(word);
-    return word.empty() || word.find(' ') != std::string::npos ? L"\"" + wide + L"\"" : wide;
-}
-
-// The Windows console program in folder, its streams and status beside it.
 ProgramRun RunWindowsProgram(const std::string& folder, const std::vector<std::string>& arguments)
 {
-    const fs::path program = WindowsBuild() / "tarvek_dconv_cli.exe";
+    const fs::path program = kWindowsBuild / "tarvek_dconv_cli.exe";
     std::wstring commandLine = L"\"" + program.wstring() + L"\"";
     for (const std::string& argument : arguments) {
         commandLine += L" " + CommandLineWord(argument);
     }
-    const fs::path out = fs::absolute(folder + ".out");
-    const fs::path err = fs::absolute(folder + ".err");
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = InheritableFile("NUL", GENERIC_READ, OPEN_EXISTING);
-    startup.hStdOutput = InheritableFile(out, GENERIC_WRITE, CREATE_ALWAYS);
-    startup.hStdError = InheritableFile(err, GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdOutput = InheritableFile(folder + ".out", GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = InheritableFile(folder + ".err", GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
-    const std::wstring directory = fs::absolute(folder).wstring();
     const BOOL started =
         CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
-                       nullptr, directory.c_str(), &startup, &process);
-    CloseHandle(startup.hStdInput);
-    CloseHandle(startup.hStdOutput);
-    CloseHandle(startup.hStdError);
-    ProgramRun run;
+                       nullptr, fs::absolute(folder).wstring().c_str(), &startup, &process);
+    for (const HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError}) {
+        CloseHandle(handle);
+    }
     if (!started) {
         ADD_FAILURE() << "the Windows console program did not start";
-        return run;
+        return {};
     }
-    if (WaitForSingleObject(process.hProcess, kWindowsRunTimeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, kRunTimeoutMs) != WAIT_OBJECT_0) {
         TerminateProcess(process.hProcess, 1);
         ADD_FAILURE() << "the Windows console program did not end";
     }
@@ -269,33 +243,18 @@ ProgramRun RunWindowsProgram(const std::string& folder, const std::vector<std::s
     GetExitCodeProcess(process.hProcess, &status);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    run.out = ReadFileBytes(out.string());
-    run.err = ReadFileBytes(err.string());
-    run.status = static_cast<int>(status);
-    return run;
+    return RunLeft(folder, static_cast<int>(status));
 }
 
-// The sources of a log in sources/ of the working directory: its databases
-// and a BAK0001.TXT.
+// The databases of a log and a BAK0001.TXT, in sources/.
 bool WriteSources(Log log)
 {
-    const std::string tool = ShellWord(HostPath(NativeBuild() / "standin" / "tarvek_dbtool"));
+    const std::string tool = ShellWord(TARVEK_NATIVE_BUILD_DIR "/standin/tarvek_dbtool");
     const std::string databases =
-        log == Log::kDemo
-            ? tool + " build \"$repository/standin/demo/demo_log.txt\" sources >/dev/null"
-            : tool + " synth " + kSynthRecords + " sources " + kSynthSeed + " >/dev/null";
-    return RunOnHost("mkdir -p sources && " + databases + " && export LC_ALL=C &&\n" +
+        log == Log::kDemo ? tool + " build \"$repository/standin/demo/demo_log.txt\" sources"
+                          : tool + " synth 3000 sources 7";
+    return RunOnHost("mkdir -p sources && " + databases + " >/dev/null && export LC_ALL=C &&\n" +
                      kWriteBackupCommands);
-}
-
-// A folder holding the sources and the stand-in library of one build.
-void Prepare(const std::string& folder, const fs::path& build)
-{
-    fs::create_directory(folder);
-    for (const fs::directory_entry& entry : fs::directory_iterator("sources")) {
-        fs::copy_file(entry.path(), fs::path(folder) / entry.path().filename());
-    }
-    fs::copy_file(build / "standin" / "default" / "TARVEK50.DLL", folder + "/TARVEK50.DLL");
 }
 
 std::set<std::string> FileNames(const std::string& folder)
@@ -307,28 +266,26 @@ std::set<std::string> FileNames(const std::string& folder)
     return names;
 }
 
-std::set<std::string> AddedFiles(const std::set<std::string>& before, const std::string& folder)
+// A folder holding the sources and the stand-in library of one build; the
+// names in it.
+std::set<std::string> Prepare(const std::string& folder, const fs::path& build)
 {
-    std::set<std::string> added;
-    for (const std::string& name : FileNames(folder)) {
-        if (before.count(name) == 0) {
-            added.insert(name);
-        }
-    }
-    return added;
+    fs::copy("sources", folder);
+    fs::copy_file(build / "standin" / "default" / "TARVEK50.DLL", folder + "/TARVEK50.DLL");
+    return FileNames(folder);
 }
 
-// The dialog takes its mode from the settings file; its mode button writes
-// the same, and mode 0 has no button.
-void WriteDialogSettings(const std::string& folder, int mode)
+std::set<std::string> AddedFiles(const std::set<std::string>& before, const std::string& folder)
 {
-    WriteFileBytes(folder + "/tarvek_dconv.ini", "flag=" + std::to_string(mode) + "\r");
+    std::set<std::string> added = FileNames(folder);
+    std::erase_if(added, [&before](const std::string& name) { return before.contains(name); });
+    return added;
 }
 
 // The messages that the dialog shows for one Extraction, one a line.
 std::optional<std::string> RunDialog(const std::string& folder, int mode, int start, int end)
 {
-    DialogDriver dialog((WindowsBuild() / "tarvek_dconv.exe").wstring(),
+    DialogDriver dialog((kWindowsBuild / "tarvek_dconv.exe").wstring(),
                         fs::absolute(folder).wstring());
     if (!dialog.IsRunning()) {
         ADD_FAILURE() << "the dialog did not come up";
@@ -356,7 +313,7 @@ std::optional<std::string> RunDialog(const std::string& folder, int mode, int st
 // program reports it.
 int RecordCount()
 {
-    Prepare("count", NativeBuild());
+    Prepare("count", kNativeBuild);
     const ProgramRun run = RunNativeProgram("count", {"count", std::to_string(kModeVersion5)});
     return run.status == 0 ? std::stoi(run.out) : -1;
 }
@@ -365,17 +322,14 @@ class CompareBuilds : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(HostPath(".").empty()) << "runs only under Wine";
+        ASSERT_FALSE(kNativeBuild.empty()) << "runs only under Wine";
         for (const fs::path& needed :
-             {NativeBuild() / "tarvek_dconv_cli", NativeBuild() / "standin" / "tarvek_dbtool",
-              NativeBuild() / "standin" / "default" / "TARVEK50.DLL"}) {
+             {kNativeBuild / "tarvek_dconv_cli", kNativeBuild / "standin" / "tarvek_dbtool",
+              kNativeBuild / "standin" / "default" / "TARVEK50.DLL",
+              kWindowsBuild / "tarvek_dconv_cli.exe", kWindowsBuild / "tarvek_dconv.exe",
+              kWindowsBuild / "standin" / "default" / "TARVEK50.DLL"}) {
             ASSERT_TRUE(fs::exists(needed))
-                << needed.string() << " is missing: build the native preset first";
-        }
-        for (const fs::path& needed :
-             {WindowsBuild() / "tarvek_dconv_cli.exe", WindowsBuild() / "tarvek_dconv.exe",
-              WindowsBuild() / "standin" / "default" / "TARVEK50.DLL"}) {
-            ASSERT_TRUE(fs::exists(needed)) << needed.string() << " is missing";
+                << needed.string() << " is missing: build the native and the Windows presets";
         }
     }
 
@@ -392,8 +346,8 @@ TEST_P(CompareCommand, BothConsoleProgramsAnswerAlike)
 {
     const CommandRow& row = GetParam();
     ASSERT_TRUE(WriteSources(row.log));
-    Prepare("native", NativeBuild());
-    Prepare("wincli", WindowsBuild());
+    Prepare("native", kNativeBuild);
+    Prepare("wincli", kWindowsBuild);
     const ProgramRun native = RunNativeProgram("native", row.arguments);
     const ProgramRun windows = RunWindowsProgram("wincli", row.arguments);
     EXPECT_EQ(WithoutCarriageReturns(native.out), WithoutCarriageReturns(windows.out));
@@ -423,12 +377,12 @@ TEST_P(CompareExtraction, AllThreeWriteTheSameFile)
     }
     const std::vector<std::string> arguments = {"extract", std::to_string(row.mode),
                                                 std::to_string(start), std::to_string(end)};
-    Prepare("native", NativeBuild());
-    Prepare("wincli", WindowsBuild());
-    Prepare("dialog", WindowsBuild());
-    WriteDialogSettings("dialog", row.mode);
-    const std::set<std::string> nativeBefore = FileNames("native");
-    const std::set<std::string> windowsBefore = FileNames("wincli");
+    const std::set<std::string> nativeBefore = Prepare("native", kNativeBuild);
+    const std::set<std::string> windowsBefore = Prepare("wincli", kWindowsBuild);
+    Prepare("dialog", kWindowsBuild);
+    // The dialog takes its mode from the settings file; its mode button
+    // writes the same, and mode 0 has no button.
+    WriteFileBytes("dialog/tarvek_dconv.ini", "flag=" + std::to_string(row.mode) + "\r");
     const std::set<std::string> dialogBefore = FileNames("dialog");
     const ProgramRun native = RunNativeProgram("native", arguments);
     const ProgramRun windows = RunWindowsProgram("wincli", arguments);
@@ -448,67 +402,9 @@ TEST_P(CompareExtraction, AllThreeWriteTheSameFile)
     EXPECT_EQ(windows.status, native.status);
 }
 
-std::string CommandName(const testing::TestParamInfo<CommandRow>& info)
-{
-    return info.param.name;
-}
-
-std::string ExtractionName(const testing::TestParamInfo<ExtractionRow>& info)
-{
-    return info.param.name;
-}
-
-// The process boundary: arguments, streams and statuses of help and of
-// wrong arguments, with a non-ASCII argument among them; then the record
-// count of every mode's database.
-INSTANTIATE_TEST_SUITE_P(
-    Commands, CompareCommand,
-    testing::Values(CommandRow{"help", Log::kDemo, {"--help"}, 0},
-                    CommandRow{"no_command", Log::kDemo, {}, 2},
-                    CommandRow{"unknown_mode", Log::kDemo, {"extract", "jcx", "1", "2"}, 2},
-                    CommandRow{"full_width_number", Log::kDemo, {"extract", "jcc", "１", "2"}, 2},
-                    CommandRow{"demo_count_0", Log::kDemo, {"count", "0"}, std::nullopt},
-                    CommandRow{"demo_count_1", Log::kDemo, {"count", "1"}, std::nullopt},
-                    CommandRow{"demo_count_2", Log::kDemo, {"count", "2"}, std::nullopt},
-                    CommandRow{"demo_count_3", Log::kDemo, {"count", "3"}, std::nullopt},
-                    CommandRow{"demo_count_4", Log::kDemo, {"count", "4"}, std::nullopt},
-                    CommandRow{"demo_count_5", Log::kDemo, {"count", "5"}, std::nullopt},
-                    CommandRow{"synth_count_0", Log::kSynth, {"count", "0"}, std::nullopt},
-                    CommandRow{"synth_count_1", Log::kSynth, {"count", "1"}, std::nullopt},
-                    CommandRow{"synth_count_2", Log::kSynth, {"count", "2"}, std::nullopt},
-                    CommandRow{"synth_count_3", Log::kSynth, {"count", "3"}, std::nullopt},
-                    CommandRow{"synth_count_4", Log::kSynth, {"count", "4"}, std::nullopt},
-                    CommandRow{"synth_count_5", Log::kSynth, {"count", "5"}, std::nullopt}),
-    CommandName);
-
-// Every mode over the whole of both logs; on the demo log also a part and a
-// range beyond the last record.
-INSTANTIATE_TEST_SUITE_P(
-    Extractions, CompareExtraction,
-    testing::Values(ExtractionRow{"demo_0_all", Log::kDemo, kModeBackupCopy, Range::kAll},
-                    ExtractionRow{"demo_0_part", Log::kDemo, kModeBackupCopy, Range::kPart},
-                    ExtractionRow{"demo_0_beyond", Log::kDemo, kModeBackupCopy, Range::kBeyond},
-                    ExtractionRow{"demo_1_all", Log::kDemo, kModeVersion4, Range::kAll},
-                    ExtractionRow{"demo_1_part", Log::kDemo, kModeVersion4, Range::kPart},
-                    ExtractionRow{"demo_1_beyond", Log::kDemo, kModeVersion4, Range::kBeyond},
-                    ExtractionRow{"demo_2_all", Log::kDemo, kModeVersion5, Range::kAll},
-                    ExtractionRow{"demo_2_part", Log::kDemo, kModeVersion5, Range::kPart},
-                    ExtractionRow{"demo_2_beyond", Log::kDemo, kModeVersion5, Range::kBeyond},
-                    ExtractionRow{"demo_3_all", Log::kDemo, kModeJcc, Range::kAll},
-                    ExtractionRow{"demo_3_part", Log::kDemo, kModeJcc, Range::kPart},
-                    ExtractionRow{"demo_3_beyond", Log::kDemo, kModeJcc, Range::kBeyond},
-                    ExtractionRow{"demo_4_all", Log::kDemo, kModeJcg, Range::kAll},
-                    ExtractionRow{"demo_4_part", Log::kDemo, kModeJcg, Range::kPart},
-                    ExtractionRow{"demo_4_beyond", Log::kDemo, kModeJcg, Range::kBeyond},
-                    ExtractionRow{"demo_5_all", Log::kDemo, kModeTown, Range::kAll},
-                    ExtractionRow{"demo_5_part", Log::kDemo, kModeTown, Range::kPart},
-                    ExtractionRow{"demo_5_beyond", Log::kDemo, kModeTown, Range::kBeyond},
-                    ExtractionRow{"synth_0_all", Log::kSynth, kModeBackupCopy, Range::kAll},
-                    ExtractionRow{"synth_1_all", Log::kSynth, kModeVersion4, Range::kAll},
-                    ExtractionRow{"synth_2_all", Log::kSynth, kModeVersion5, Range::kAll},
-                    ExtractionRow{"synth_3_all", Log::kSynth, kModeJcc, Range::kAll},
-                    ExtractionRow{"synth_4_all", Log::kSynth, kModeJcg, Range::kAll},
-                    ExtractionRow{"synth_5_all", Log::kSynth, kModeTown, Range::kAll}),
-    ExtractionName);
+INSTANTIATE_TEST_SUITE_P(Commands, CompareCommand, testing::ValuesIn(CommandRows()),
+                         testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(Extractions, CompareExtraction, testing::ValuesIn(ExtractionRows()),
+                         testing::PrintToStringParamName());
 
 }  // namespace
