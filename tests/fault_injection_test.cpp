@@ -74,11 +74,10 @@ TEST_F(FaultInjectionTest, FileThatIsNoLibraryCannotBeLoaded)
 TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
 {
     WriteDatabases();
-    StartStandinTrace();
     for (const char* entry : kEntryPointNames) {
         SCOPED_TRACE(entry);
         InstallStandin(std::string("without_") + entry);
-        WriteFileBytes("STANDIN_TRACE.TXT", "");
+        StartStandinTrace();
         RecordingNotifier notifier;
         ExtractVersion4(1, 3, notifier);
         ExtractVersion5(1, 3, 3, notifier);

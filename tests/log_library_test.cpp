@@ -53,7 +53,6 @@ TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
 {
     WriteDatabases();
     InstallStandin();
-    StartStandinTrace();
     const ModeCase cases[] = {
         {1, 3, "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n"},
         {2, 5, "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"},
@@ -69,7 +68,7 @@ TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
     };
     for (const ModeCase& c : cases) {
         SCOPED_TRACE(c.mode);
-        WriteFileBytes("STANDIN_TRACE.TXT", "");
+        StartStandinTrace();
         EXPECT_EQ(c.count, GetRecordCount(c.mode, m_notifier));
         EXPECT_EQ(c.trace, StandinTrace());
         EXPECT_FALSE(IsLogLibraryLoaded());
@@ -81,7 +80,7 @@ TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
     Version4Context context4 = {};
     Version5Context context5 = {};
     std::uint8_t record[kVersion5RecordSize] = {};
-    WriteFileBytes("STANDIN_TRACE.TXT", "");
+    StartStandinTrace();
     EXPECT_EQ(-1, CallDbsDbrOpen(context4, "TARVEK.DBS"));
     EXPECT_EQ(-1, CallDbsDbrRead(context4, 1));
     EXPECT_EQ(-1, CallTarvekOpen(context5, "TARVEK.VDB"));
@@ -115,7 +114,7 @@ TEST_F(LogLibraryTest, HoldsReleaseOnceInTheOrderTheyEnd)
         StandinTrace());
     EXPECT_FALSE(IsLogLibraryLoaded());
 
-    WriteFileBytes("STANDIN_TRACE.TXT", "");
+    StartStandinTrace();
     {
         LogLibraryHold library;
         library.Release();
@@ -168,11 +167,10 @@ TEST_F(LogLibraryTest, MissingDatabaseFileGivesMinusOne)
 TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
 {
     WriteDatabases();
-    StartStandinTrace();
     for (const char* entry : kEntryPointNames) {
         SCOPED_TRACE(entry);
         InstallStandin(std::string("without_") + entry);
-        WriteFileBytes("STANDIN_TRACE.TXT", "");
+        StartStandinTrace();
         RecordingNotifier notifier;
         EXPECT_EQ(-1, GetRecordCount(1, notifier));
         EXPECT_EQ(-1, GetRecordCount(2, notifier));

@@ -105,6 +105,7 @@ void SetStandinControl(const char* name, const std::string& value)
 
 void StartStandinTrace()
 {
+    fs::remove(kTraceFile);
     SetStandinControl("TARVEK_STANDIN_TRACE", kTraceFile);
 }
 

@@ -35,8 +35,8 @@ void InstallStandin(std::string_view variant = "default");
 // Sets one of the stand-in's TARVEK_STANDIN_* controls; "" clears it.
 void SetStandinControl(const char* name, const std::string& value);
 
-// Turns on the stand-in's call trace and returns what it recorded so far, one
-// event a line ("load", "TarvekOpen 0 TARVEK.VDB 0", "VKD_readv 3", "unload", ...).
+// Turns on the stand-in's call trace, empty, and returns what it recorded
+// since, one event a line ("load", "TarvekOpen 0 TARVEK.VDB 0", "unload", ...).
 void StartStandinTrace();
 std::string StandinTrace();
 
