@@ -23,8 +23,8 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::vector<std::string> kFinished = {kMsgFinished};
-const std::vector<std::string> kCannotWrite = {CannotWriteMessage(kBackupOutputName)};
+const Messages kFinished = {kMsgFinished};
+const Messages kCannotWrite = {CannotWriteMessage(kBackupOutputName)};
 
 const std::string kFiveLines = "L1\r\nL2\r\nL3\r\nL4\r\nL5\r\n";
 const std::string k250 = std::string(200, 'a') + std::string(50, 'b');
@@ -118,7 +118,7 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
     ScratchFolder scratch;
     RecordingNotifier notifier;
     EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kBackupInputNotFound);
-    EXPECT_EQ(notifier.Messages(), std::vector<std::string>{kMsgBackupInputNotFound});
+    EXPECT_EQ(notifier.Messages(), Messages{kMsgBackupInputNotFound});
     EXPECT_FALSE(FileExists(kBackupOutputName));
 
     const std::string previous = "previous output\r\n";
@@ -126,7 +126,7 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
     fs::create_directory(kBackupInputName);
     RecordingNotifier second;
     CopyBackupRange(1, 5, second);
-    EXPECT_EQ(second.Messages(), std::vector<std::string>{kMsgBackupInputNotFound});
+    EXPECT_EQ(second.Messages(), Messages{kMsgBackupInputNotFound});
     EXPECT_EQ(ReadFileBytes(kBackupOutputName), previous);
 }
 
@@ -140,8 +140,7 @@ TEST(BackupCopyOutput, CannotCreate)
     RecordingNotifier notifier;
     EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kOutputCannotCreate);
 
-    EXPECT_EQ(notifier.Messages(),
-              std::vector<std::string>{CannotCreateMessage(kBackupOutputName)});
+    EXPECT_EQ(notifier.Messages(), Messages{CannotCreateMessage(kBackupOutputName)});
     EXPECT_TRUE(fs::is_directory(kBackupOutputName));
     EXPECT_TRUE(fs::is_empty(kBackupOutputName));
 }
@@ -151,7 +150,7 @@ struct FullDeviceRow {
     std::string input;
     int start;
     int end;
-    std::vector<std::string> messages;
+    Messages messages;
 };
 
 // Under 64 KiB of output the failure shows when the file is closed, above it

@@ -25,8 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Messages = std::vector<std::string>;
-
 class RecordingConsole final : public ConsoleOutput {
 public:
     void Print(std::string_view text) override { m_printed += text; }

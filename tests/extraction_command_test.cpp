@@ -18,8 +18,6 @@
 
 namespace {
 
-using Messages = std::vector<std::string>;
-
 struct RangeRow {
     int start;
     int end;

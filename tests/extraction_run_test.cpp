@@ -20,8 +20,6 @@
 
 namespace {
 
-using Messages = std::vector<std::string>;
-
 const std::string kFinished = kMsgFinished;
 const std::string kUnreadable = kMsgRecordNumberUnreadable;
 const std::string kNoLibrary = kMsgLogLibraryCannotOpen;

@@ -32,8 +32,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Messages = std::vector<std::string>;
-
 const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 // Three version-4 records, and three version-5 records that the filters judge

@@ -14,7 +14,7 @@
 
 namespace {
 
-const std::vector<std::string> kNoMessages;
+const Messages kNoMessages;
 
 // Databases of 3 version-4 and 5 version-5 records, so that the count tells
 // which one was opened.
@@ -38,7 +38,7 @@ TEST_F(LogLibraryTest, WithoutTheLibraryEveryModeReportsItAndGivesMinusOne)
         SCOPED_TRACE(mode);
         RecordingNotifier notifier;
         EXPECT_EQ(-1, GetRecordCount(mode, notifier));
-        EXPECT_EQ(std::vector<std::string>{kMsgLogLibraryCannotOpen}, notifier.Messages());
+        EXPECT_EQ(Messages{kMsgLogLibraryCannotOpen}, notifier.Messages());
     }
     EXPECT_EQ(-1, LoadLogLibrary());
 }
@@ -175,7 +175,7 @@ TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
         EXPECT_EQ(-1, GetRecordCount(1, notifier));
         EXPECT_EQ(-1, GetRecordCount(2, notifier));
         EXPECT_EQ(-1, LoadLogLibrary());
-        EXPECT_EQ((std::vector<std::string>{kMsgLogLibraryCannotOpen, kMsgLogLibraryCannotOpen}),
+        EXPECT_EQ((Messages{kMsgLogLibraryCannotOpen, kMsgLogLibraryCannotOpen}),
                   notifier.Messages());
         // Loaded to look for the entry points, released at once, never called.
         EXPECT_EQ("load\nunload\nload\nunload\nload\nunload\n", StandinTrace());

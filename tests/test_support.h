@@ -9,6 +9,9 @@
 #include <string_view>
 #include <vector>
 
+// The messages a notifier was shown, in order.
+using Messages = std::vector<std::string>;
+
 // Makes a fresh folder next to the test executables, makes it the working
 // directory, and clears the stand-in's controls; undoes all of it at the end.
 class ScratchFolder {
