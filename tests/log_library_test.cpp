@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -16,24 +17,25 @@ namespace {
 
 const Messages kNoMessages;
 
-// Databases of 3 version-4 and 5 version-5 records, so that the count tells
-// which one was opened.
-void WriteDatabases()
-{
-    WriteVersion4Log({"JA1ABC", "JA1ABC", "JA1ABC"});
-    const Version5Sample record{"JA1ABC/1"};
-    WriteVersion5Log({record, record, record, record, record});
-}
-
 class LogLibraryTest : public testing::Test {
 protected:
+    // Databases of 3 version-4 and 5 version-5 records, so that the count
+    // tells which one was opened, and the stand-in.
+    void SetUp() override
+    {
+        WriteVersion4Log({"JA1ABC", "JA1ABC", "JA1ABC"});
+        const Version5Sample record{"JA1ABC/1"};
+        WriteVersion5Log({record, record, record, record, record});
+        InstallStandin();
+    }
+
     ScratchFolder m_folder;
     RecordingNotifier m_notifier;
 };
 
 TEST_F(LogLibraryTest, WithoutTheLibraryEveryModeReportsItAndGivesMinusOne)
 {
-    WriteDatabases();
+    std::filesystem::remove(kLogLibraryFileName);
     for (int mode : {0, 1, 2, 5, 7, -1}) {
         SCOPED_TRACE(mode);
         RecordingNotifier notifier;
@@ -51,8 +53,6 @@ struct ModeCase {
 
 TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
 {
-    WriteDatabases();
-    InstallStandin();
     const ModeCase cases[] = {
         {1, 3, "load\nDbsDbrOpen TARVEK.DBS\nDbsDbrClose\nunload\n"},
         {2, 5, "load\nTarvekOpen 0 TARVEK.VDB 0\nTarvekClose 0\nunload\n"},
@@ -94,8 +94,6 @@ TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
 // database is opened only under a hold that loaded the library.
 TEST_F(LogLibraryTest, HoldsReleaseOnceInTheOrderTheyEnd)
 {
-    WriteDatabases();
-    InstallStandin();
     StartStandinTrace();
     {
         LogLibraryHold library;
@@ -127,8 +125,6 @@ TEST_F(LogLibraryTest, HoldsReleaseOnceInTheOrderTheyEnd)
 
 TEST_F(LogLibraryTest, CountPassesThroughAsTheLibraryReportsIt)
 {
-    WriteDatabases();
-    InstallStandin();
     for (const char* count : {"0", "-5", "1000000", "2147483647", "-2147483648"}) {
         SCOPED_TRACE(count);
         SetStandinControl("TARVEK_STANDIN_COUNT", count);
@@ -141,8 +137,6 @@ TEST_F(LogLibraryTest, CountPassesThroughAsTheLibraryReportsIt)
 
 TEST_F(LogLibraryTest, FailedOpenGivesMinusOneWithoutCloseOrMessage)
 {
-    WriteDatabases();
-    InstallStandin();
     StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     EXPECT_EQ(-1, GetRecordCount(1, m_notifier));
@@ -157,7 +151,8 @@ TEST_F(LogLibraryTest, FailedOpenGivesMinusOneWithoutCloseOrMessage)
 
 TEST_F(LogLibraryTest, MissingDatabaseFileGivesMinusOne)
 {
-    InstallStandin();
+    std::filesystem::remove(kVersion4DatabaseName);
+    std::filesystem::remove(kVersion5DatabaseName);
     EXPECT_EQ(-1, GetRecordCount(1, m_notifier));
     EXPECT_EQ(-1, GetRecordCount(2, m_notifier));
     EXPECT_EQ(kNoMessages, m_notifier.Messages());
@@ -166,7 +161,6 @@ TEST_F(LogLibraryTest, MissingDatabaseFileGivesMinusOne)
 
 TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
 {
-    WriteDatabases();
     for (const char* entry : kEntryPointNames) {
         SCOPED_TRACE(entry);
         InstallStandin(std::string("without_") + entry);
@@ -189,7 +183,6 @@ TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
 // Only 32-bit Windows has the two conventions.
 TEST_F(LogLibraryTest, CdeclLibraryWorksLikeTheStdcallOne)
 {
-    WriteDatabases();
     for (const char* variant : {"default", "cdecl"}) {
         SCOPED_TRACE(variant);
         InstallStandin(variant);
