@@ -32,8 +32,28 @@ std::vector<std::string> CallsignsOf(int first, int last)
     return {kCallsigns.begin() + first - 1, kCallsigns.begin() + last};
 }
 
+// Version-5 records whose codes each filter judges differently.
+const std::string kStamp = "09/12/31 23:59J";
+const std::string kQth = "QTH that the JCC and JCG files blank";
+const std::vector<Version5Sample> kVersion5Rows = {
+    {"JA1AAA", "1101", kStamp, "JEX", kQth},     // city: JCC
+    {"JA1BBB/1", "100105", kStamp, "JE", kQth},  // Tokyo ward before April 2010: JCC as 1001
+    {"JA1CCC", "11003B", kStamp, "NQX", kQth},   // town: JCG as 11003, town
+    {"JA1DDD/M", "10007", kStamp, "JQX", kQth},  // county: JCG
+    {"JA1EEE", "5001", kStamp, "NNX", kQth},     // nothing
+};
+
+// Both logs and the stand-in, its trace on, in a scratch folder.
 class ExtractionFlowTest : public testing::Test {
 protected:
+    void SetUp() override
+    {
+        WriteVersion4Log(kCallsigns);
+        WriteVersion5Log(kVersion5Rows);
+        InstallStandin();
+        StartStandinTrace();
+    }
+
     ScratchFolder m_folder;
     RecordingNotifier m_notifier;
 };
@@ -76,8 +96,6 @@ TEST_F(ExtractionFlowTest, MessagesAndFileNamesAreTheSystemsOwn)
 
 TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
 {
-    WriteVersion4Log(kCallsigns);
-    InstallStandin();
     const RangeCase cases[] = {
         {1, 5, "", CallsignsOf(1, 5), {kFinished}},
         {2, 2, "", CallsignsOf(2, 2), {kFinished}},
@@ -106,9 +124,6 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
 
 TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
 {
-    WriteVersion4Log(kCallsigns);
-    InstallStandin();
-    StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "3");
     ExtractVersion4(1, 5, m_notifier);
     EXPECT_EQ(
@@ -119,9 +134,6 @@ TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
 
 TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
 {
-    WriteVersion4Log(kCallsigns);
-    InstallStandin();
-    StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     WriteFileBytes("TARVEK4_EXT_DAT.TXT", "earlier output\r\n");
     EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion4(1, 5, m_notifier).status);
@@ -132,24 +144,13 @@ TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
 
 TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
 {
-    WriteVersion4Log(kCallsigns);
+    std::filesystem::remove(kLogLibraryFileName);
     EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion4(1, 5, m_notifier).status);
     EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion5(1, 5, 3, m_notifier).status);
     EXPECT_EQ((Messages{kNoLibrary, kNoLibrary}), m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
 }
-
-// Version-5 records whose codes each filter judges differently.
-const std::string kStamp = "09/12/31 23:59J";
-const std::string kQth = "QTH that the JCC and JCG files blank";
-const std::vector<Version5Sample> kVersion5Rows = {
-    {"JA1AAA", "1101", kStamp, "JEX", kQth},     // city: JCC
-    {"JA1BBB/1", "100105", kStamp, "JE", kQth},  // Tokyo ward before April 2010: JCC as 1001
-    {"JA1CCC", "11003B", kStamp, "NQX", kQth},   // town: JCG as 11003, town
-    {"JA1DDD/M", "10007", kStamp, "JQX", kQth},  // county: JCG
-    {"JA1EEE", "5001", kStamp, "NNX", kQth},     // nothing
-};
 
 struct ModeCase {
     int mode;
@@ -161,8 +162,6 @@ struct ModeCase {
 
 TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 {
-    WriteVersion5Log(kVersion5Rows);
-    InstallStandin();
     const ModeCase cases[] = {
         {2,
          "TARVEK5_EXT_DAT.TXT",
@@ -189,8 +188,6 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
 
 TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 {
-    WriteVersion5Log(kVersion5Rows);
-    InstallStandin();
     const struct {
         int mode;
         int end;
@@ -209,8 +206,6 @@ TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 
 TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 {
-    WriteVersion5Log(kVersion5Rows);
-    InstallStandin();
     WriteFileBytes("TARVEK5_TOWN_DAT.TXT", "earlier output\r\n");
     ExtractVersion5(5, 5, 5, m_notifier);
     EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
@@ -219,9 +214,6 @@ TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 
 TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 {
-    WriteVersion5Log(kVersion5Rows);
-    InstallStandin();
-    StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
     const OperationOutcome outcome = ExtractVersion5(1, 5, 2, m_notifier);
     EXPECT_EQ(OutcomeStatus::kFinishedAfterFailedRead, outcome.status);
@@ -235,9 +227,6 @@ TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 
 TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
 {
-    WriteVersion5Log(kVersion5Rows);
-    InstallStandin();
-    StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion5(1, 5, 3, m_notifier).status);
     EXPECT_EQ(Messages{kMsgVersion5DatabaseCannotOpen}, m_notifier.Messages());
@@ -248,7 +237,6 @@ TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
 TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 {
     WriteVersion5Log({{"ABCDEFGHIJKL/12"}, {"AB"}});
-    InstallStandin();
     ExtractVersion5(1, 2, 2, m_notifier);
     const std::vector<std::string> lines = OutputLines("TARVEK5_EXT_DAT.TXT");
     ASSERT_EQ(2U, lines.size());
@@ -261,10 +249,6 @@ TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 // An output that cannot be created: a folder stands where the file would go.
 TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
 {
-    WriteVersion4Log(kCallsigns);
-    WriteVersion5Log(kVersion5Rows);
-    InstallStandin();
-    StartStandinTrace();
     std::filesystem::create_directory("TARVEK4_EXT_DAT.TXT");
     std::filesystem::create_directory("TARVEK5_JCG_DAT.TXT");
     EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion4(1, 5, m_notifier).status);
