@@ -53,18 +53,6 @@ Outcome RunProgram(const std::vector<std::string_view>& arguments)
     return {status, notifier.Messages(), console.Printed(), console.Errors()};
 }
 
-// Three version-4 records, four version-5 records (so that the two counts
-// differ) and three backup lines. The first version-5 record has a city
-// code, which only the JCC test accepts; the other three have town codes,
-// which the JCG and the town tests accept and the JCC test rejects.
-void WriteSources()
-{
-    WriteVersion4Log({"JA4AAA", "JA4AAA", "JA4AAA"});
-    WriteVersion5Log(
-        {{"JA5AAA", "1101"}, {"JA5AAA", "11003B"}, {"JA5AAA", "28004A"}, {"JA5AAA", "01001C"}});
-    WriteFileBytes(kBackupInputName, "BAK1\r\nBAK2\r\nBAK3\r\n");
-}
-
 // What a folder lacks for a run.
 enum class Missing { kNothing, kLibrary, kBackupInput };
 
@@ -154,9 +142,9 @@ TEST(CliProgramTest, ExitStatusMessagesAndFiles)
     for (const StatusRow& row : kStatusRows) {
         SCOPED_TRACE(std::string(row.arguments[0]) + " " + std::string(row.arguments[1]));
         ScratchFolder scratch;
-        WriteSources();
-        if (row.missing != Missing::kLibrary) {
-            InstallStandin();
+        LayOutEverySource();
+        if (row.missing == Missing::kLibrary) {
+            fs::remove(kLogLibraryFileName);
         }
         if (row.missing == Missing::kBackupInput) {
             fs::remove(kBackupInputName);
@@ -191,8 +179,7 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
     for (const SettingsRow& row : rows) {
         SCOPED_TRACE(row.before != nullptr ? row.before : "no settings file");
         ScratchFolder scratch;
-        WriteSources();
-        InstallStandin();
+        LayOutEverySource();
         if (row.before != nullptr) {
             WriteFileBytes(kSettingsFileName, row.before);
         }
@@ -214,8 +201,7 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
 TEST(CliProgramTest, WrongArgumentsAndHelp)
 {
     ScratchFolder scratch;
-    WriteSources();
-    InstallStandin();
+    LayOutEverySource();
     StartStandinTrace();
     const std::set<std::string> before = FolderContents();
     const std::vector<std::vector<std::string_view>> wrong = {

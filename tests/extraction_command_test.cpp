@@ -49,16 +49,6 @@ TEST(ExtractionCommandTest, RangeCheck)
     }
 }
 
-// Three records or lines in each source, told apart by their first text.
-void WriteSources()
-{
-    WriteVersion4Log({"JA4AAA", "JA4BBB", "JA4CCC"});
-
-    // Town codes pass every filter's test but JCC's; JCC takes a city code.
-    WriteVersion5Log({{"JA5AAA", "1101"}, {"JA5BBB", "11003B"}, {"JA5CCC", "28004A"}});
-    WriteFileBytes("BAK0001.TXT", "BAK1\r\nBAK2\r\nBAK3\r\n");
-}
-
 struct ModeRow {
     int mode;
     std::string file;
@@ -84,8 +74,7 @@ TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
     for (const ModeRow& row : kModeRows) {
         SCOPED_TRACE(row.mode);
         ScratchFolder scratch;
-        WriteSources();
-        InstallStandin();
+        LayOutEverySource();
         std::set<std::string> expected = FolderContents();
         expected.insert(row.file);
 
@@ -106,8 +95,7 @@ TEST(ExtractionCommandTest, EachModeRunsItsOperationOnTheRange)
 TEST(ExtractionCommandTest, ModesWithoutButtonRunNothing)
 {
     ScratchFolder scratch;
-    WriteSources();
-    InstallStandin();
+    LayOutEverySource();
     StartStandinTrace();
     const std::set<std::string> before = FolderContents();
     for (const int mode : {6, 7, 10, 15, -1}) {

@@ -203,6 +203,15 @@ void WriteVersion5Log(const std::vector<Version5Sample>& samples)
     ASSERT_TRUE(WriteVersion5Database("TARVEK.VDB", records));
 }
 
+void LayOutEverySource()
+{
+    InstallStandin();
+    WriteVersion4Log({"JA4AAA", "JA4BBB", "JA4CCC"});
+    WriteVersion5Log(
+        {{"JA5AAA", "1101"}, {"JA5BBB", "11003B"}, {"JA5CCC", "28004A"}, {"JA5DDD", "01001C"}});
+    WriteFileBytes("BAK0001.TXT", "BAK1\r\nBAK2\r\nBAK3\r\n");
+}
+
 std::set<std::string> FolderContents()
 {
     std::set<std::string> names;

@@ -73,6 +73,13 @@ struct Version5Sample {
 // refused record fails the test.
 void WriteVersion5Log(const std::vector<Version5Sample>& samples);
 
+// Lays out in the working directory the stand-in and a source for every
+// mode: version-4 records JA4AAA, JA4BBB and JA4CCC; four version-5 records,
+// so that the two counts differ, JA5AAA with a city code, which only the JCC
+// test accepts, and JA5BBB to JA5DDD with town codes, which the JCG and the
+// town tests accept and the JCC test rejects; and backup lines BAK1 to BAK3.
+void LayOutEverySource();
+
 // The names in the working directory.
 std::set<std::string> FolderContents();
 
