@@ -34,19 +34,6 @@ namespace {
 
 const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
-// Three version-4 records, and three version-5 records that the filters judge
-// apart: 1101 passes the JCC test, 11003B the JCG and the town tests, 10007
-// the JCG test.
-void WriteDatabases()
-{
-    WriteVersion4Log({"JA1ABC", "JA1ABC", "JA1ABC"}, "24/05/03 12:34J");
-    std::vector<Version5Sample> samples;
-    for (const char* code : {"1101", "11003B", "10007"}) {  // JCC; JCG and town; JCG
-        samples.push_back({"JA1ABC/1", code, "24/05/03 12:34J", "JSR"});
-    }
-    WriteVersion5Log(samples);
-}
-
 class FaultInjectionTest : public testing::Test {
 protected:
     ScratchFolder m_folder;
@@ -56,7 +43,7 @@ protected:
 // missing one: the message, and nothing created.
 TEST_F(FaultInjectionTest, FileThatIsNoLibraryCannotBeLoaded)
 {
-    WriteDatabases();
+    LayOutEverySource();
     WriteFileBytes(kLogLibraryFileName, "MZ this is not a library\r\n");
     RecordingNotifier notifier;
     EXPECT_EQ(GetRecordCount(2, notifier), -1);
@@ -71,7 +58,7 @@ TEST_F(FaultInjectionTest, FileThatIsNoLibraryCannotBeLoaded)
 // library as unusable, calls nothing in it, releases it and creates nothing.
 TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
 {
-    WriteDatabases();
+    LayOutEverySource();
     for (const char* entry : kEntryPointNames) {
         SCOPED_TRACE(entry);
         InstallStandin(std::string("without_") + entry);
@@ -91,8 +78,7 @@ TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
 // extraction over a range reads that range whatever count the library gives.
 TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
 {
-    WriteDatabases();
-    InstallStandin();
+    LayOutEverySource();
     for (const char* count : {"0", "-1", "-2147483648"}) {
         SCOPED_TRACE(count);
         SetStandinControl("TARVEK_STANDIN_COUNT", count);
@@ -164,9 +150,7 @@ bool CanCreateFiles()
 // input, and refuses new files: every output fails at its creation.
 TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
 {
-    WriteDatabases();
-    InstallStandin();
-    WriteFileBytes("BAK0001.TXT", "L1\r\nL2\r\n");
+    LayOutEverySource();
     // The trace goes to a writable folder beside this one.
     const fs::path trace =
         fs::current_path().parent_path() / (fs::current_path().filename().string() + "-trace.txt");
@@ -194,7 +178,7 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
     }
     fs::permissions(".", fs::perms::owner_all, fs::perm_options::add);
 
-    EXPECT_EQ(countFromProbe, 3);
+    EXPECT_EQ(countFromProbe, 4);
     EXPECT_EQ(
         notifier.Messages(),
         (Messages{CannotCreateMessage(kVersion4OutputName),
@@ -223,8 +207,7 @@ TEST(FaultInjectionFullDevice, FilteredRunsReportTheFailedWriteInsteadOfFinished
 {
     const FullDeviceFolder folder("full_device_faults", kJcgOutputName);
     ASSERT_TRUE(folder.IsReady());
-    WriteDatabases();
-    InstallStandin();
+    LayOutEverySource();
     StartStandinTrace();
 
     RecordingNotifier notifier;

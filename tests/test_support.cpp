@@ -239,7 +239,8 @@ FullDeviceFolder::FullDeviceFolder(const std::string& name, const std::string& l
 FullDeviceFolder::~FullDeviceFolder()
 {
     if (m_ready) {
-        for (const char* name : {"TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL", kTraceFile}) {
+        for (const char* name :
+             {"TARVEK.DBS", "TARVEK.VDB", "TARVEK50.DLL", "BAK0001.TXT", kTraceFile}) {
             fs::remove(name);
         }
     }

@@ -85,9 +85,9 @@ std::set<std::string> FolderContents();
 
 // A folder that the build lays out with output files linked to the full
 // device, since a Windows program under Wine cannot make such links itself:
-// the working directory while it lives. At its end the library, databases
-// and trace that a test put there are removed, and the previous working
-// directory is back. IsReady() fails the test when the build made no link.
+// the working directory while it lives. At its end the sources and trace
+// that a test put there are removed, and the previous working directory is
+// back. IsReady() fails the test when the build made no link.
 class FullDeviceFolder {
 public:
     FullDeviceFolder(const std::string& name, const std::string& linkedFile);
