@@ -49,7 +49,7 @@ private:
     std::uint8_t* m_bytes;
 };
 
-// The seven texts reached by address, at 821, 825, 829, 833, 837, 841, 845.
+// The seven texts reached by address, in the order of kAddressOffsets.
 struct AddressedTextsCase {
     const char* name;
     std::string texts[7];
@@ -78,10 +78,6 @@ TEST(Version5LineTest, EachTextGoesToItsField)
             .Text(44, "7.012")
             .Text(51, "JEX")
             .Text(57, "599");
-        for (int i = 0; i < 7; ++i) {
-            record.Address(kAddressOffsets[i], c.texts[i].c_str());
-        }
-        BuildVersion5Line(record.Bytes(), built);
         std::string expected = ExpectedLine({{F000, "JA2WCC"},
                                              {F007, "1"},
                                              {F010, "100106"},
@@ -90,9 +86,11 @@ TEST(Version5LineTest, EachTextGoesToItsField)
                                              {F047, "2405031234J"},
                                              {F058, "599"}});
         for (int i = 0; i < 7; ++i) {
+            record.Address(kAddressOffsets[i], c.texts[i].c_str());
             const std::string text = c.texts[i].substr(0, kLineColumns - kAddressedColumns[i]);
             expected.replace(static_cast<std::size_t>(kAddressedColumns[i]), text.size(), text);
         }
+        BuildVersion5Line(record.Bytes(), built);
         EXPECT_EQ(expected, FinishedLine(built));
     }
 }
