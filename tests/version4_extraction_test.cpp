@@ -28,7 +28,13 @@ private:
     Version4Context m_context{};
 };
 
-TEST(Version4LineTest, EachTextGoesToItsField)
+class Version4LineTest : public testing::Test {
+protected:
+    Version4Record m_record;
+    ExtractionLine m_built{};
+};
+
+TEST_F(Version4LineTest, EachTextGoesToItsField)
 {
     // Each text's offset in the record and the column of its field.
     const struct {
@@ -41,24 +47,20 @@ TEST(Version4LineTest, EachTextGoesToItsField)
         {62, "JE", F044},    {66, "Taro", F032}, {79, "Taito", F064},  {108, "remark", F092},
         {163, "last", F146},
     };
-    Version4Record record;
-    record.Text(12, "24/05/03 12:34J");
+    m_record.Text(12, "24/05/03 12:34J");
     std::string expected = ExpectedLine({{F047, "2405031234J"}});
     for (const auto& t : texts) {
-        record.Text(t.offset, t.text);
+        m_record.Text(t.offset, t.text);
         expected.replace(static_cast<std::size_t>(t.column), t.text.size(), t.text);
     }
-    ExtractionLine built{};
-    BuildVersion4Line(record.Bytes(), built);
-    EXPECT_EQ(expected, FinishedLine(built));
+    BuildVersion4Line(m_record.Bytes(), m_built);
+    EXPECT_EQ(expected, FinishedLine(m_built));
 }
 
-TEST(Version4LineTest, EmptyRecordGivesSpaces)
+TEST_F(Version4LineTest, EmptyRecordGivesSpaces)
 {
-    ExtractionLine built{};
-    Version4Record record;
-    BuildVersion4Line(record.Bytes(), built);
-    EXPECT_EQ(ExpectedLine({}), FinishedLine(built));
+    BuildVersion4Line(m_record.Bytes(), m_built);
+    EXPECT_EQ(ExpectedLine({}), FinishedLine(m_built));
 }
 
 struct Version4Case {
@@ -69,9 +71,8 @@ struct Version4Case {
     std::string expected;
 };
 
-TEST(Version4LineTest, FieldEdges)
+TEST_F(Version4LineTest, FieldEdges)
 {
-    ExtractionLine built{};
     const Version4Case cases[] = {
         {"stamp groups without separators", 12, "12/34/56 78:90X", F047, "1234567890X"},
         {"two-letter F044 leaves column 46 blank", 62, "AB", F044, "AB "},
@@ -86,45 +87,39 @@ TEST(Version4LineTest, FieldEdges)
         SCOPED_TRACE(c.name);
         Version4Record record;
         record.Text(c.offset, c.text);
-        BuildVersion4Line(record.Bytes(), built);
-        const std::string line = FinishedLine(built);
+        BuildVersion4Line(record.Bytes(), m_built);
+        const std::string line = FinishedLine(m_built);
         EXPECT_EQ(c.expected, line.substr(static_cast<std::size_t>(c.column), c.expected.size()));
         EXPECT_EQ(static_cast<std::size_t>(kLineBytesOnDisk), line.size());
         EXPECT_EQ("\r\n", line.substr(kLineColumns));
     }
 }
 
-TEST(Version4LineTest, StampBytesAreCopiedWhateverTheirValue)
+TEST_F(Version4LineTest, StampBytesAreCopiedWhateverTheirValue)
 {
-    ExtractionLine built{};
-    Version4Record record;
     const std::uint8_t stamp[16] = {'1',  '2', 0xFF, 0,    '4', 0x1A, '5',  '6',
                                     0x0D, '7', '8',  0x7F, 0,   'A',  0x0A, 0x81};
-    std::memcpy(record.Bytes() + 12, stamp, sizeof stamp);
-    BuildVersion4Line(record.Bytes(), built);
+    std::memcpy(m_record.Bytes() + 12, stamp, sizeof stamp);
+    BuildVersion4Line(m_record.Bytes(), m_built);
     const std::string expected = {'1', '2', ' ', '4', '5', '6', '7', '8', ' ', 'A', '\n'};
-    EXPECT_EQ(expected, FinishedLine(built).substr(F047, kStampColumns));
+    EXPECT_EQ(expected, FinishedLine(m_built).substr(F047, kStampColumns));
 }
 
-TEST(Version4LineTest, TextWithoutNulInItsRoomRunsOnIntoTheNextPlaces)
+TEST_F(Version4LineTest, TextWithoutNulInItsRoomRunsOnIntoTheNextPlaces)
 {
-    ExtractionLine built{};
-    Version4Record record;
     // Offset 28 room is 4 bytes; "59912" runs into offset 32's room.
-    std::memcpy(record.Bytes() + 28, "599123", 6);
-    record.Bytes()[34] = 0;
-    BuildVersion4Line(record.Bytes(), built);
+    std::memcpy(m_record.Bytes() + 28, "599123", 6);
+    m_record.Bytes()[34] = 0;
+    BuildVersion4Line(m_record.Bytes(), m_built);
     // F058 gets "599123", then F061 is placed from offset 32: "23".
-    EXPECT_EQ("59923 ", FinishedLine(built).substr(F058, 6));
+    EXPECT_EQ("59923 ", FinishedLine(m_built).substr(F058, 6));
 }
 
-TEST(Version4LineTest, LastTextWithoutNulFillsItsFieldUpToTheLineEnd)
+TEST_F(Version4LineTest, LastTextWithoutNulFillsItsFieldUpToTheLineEnd)
 {
-    ExtractionLine built{};
-    Version4Record record;
-    std::memset(record.Bytes() + 163, 'z', kVersion4ContextSize - 163);
-    BuildVersion4Line(record.Bytes(), built);
-    EXPECT_EQ(ExpectedLine({{F146, std::string(54, 'z')}}), FinishedLine(built));
+    std::memset(m_record.Bytes() + 163, 'z', kVersion4ContextSize - 163);
+    BuildVersion4Line(m_record.Bytes(), m_built);
+    EXPECT_EQ(ExpectedLine({{F146, std::string(54, 'z')}}), FinishedLine(m_built));
 }
 
 }  // namespace

@@ -49,6 +49,12 @@ private:
     std::uint8_t* m_bytes;
 };
 
+class Version5LineTest : public testing::Test {
+protected:
+    Version5Record m_record;
+    ExtractionLine m_built{};
+};
+
 // The seven texts reached by address, in the order of kAddressOffsets.
 struct AddressedTextsCase {
     const char* name;
@@ -58,7 +64,7 @@ struct AddressedTextsCase {
 // The fields of the texts at 821 to 845, in that order.
 constexpr int kAddressedColumns[] = {F061, F022, F029, F032, F064, F092, F146};
 
-TEST(Version5LineTest, EachTextGoesToItsField)
+TEST_F(Version5LineTest, EachTextGoesToItsField)
 {
     const AddressedTextsCase cases[] = {
         {"texts of a contact", {"579", "CW", "100", "Taro", "Taito-ku", "remark", "last"}},
@@ -68,7 +74,6 @@ TEST(Version5LineTest, EachTextGoesToItsField)
          {"5", "RTTY-45", "", "Taro Sato", "Minato-ku Tokyo", "portable",
           std::string(30, 'a') + std::string(30, 'b')}},
     };
-    ExtractionLine built{};
     for (const AddressedTextsCase& c : cases) {
         SCOPED_TRACE(c.name);
         Version5Record record;
@@ -90,20 +95,18 @@ TEST(Version5LineTest, EachTextGoesToItsField)
             const std::string text = c.texts[i].substr(0, kLineColumns - kAddressedColumns[i]);
             expected.replace(static_cast<std::size_t>(kAddressedColumns[i]), text.size(), text);
         }
-        BuildVersion5Line(record.Bytes(), built);
-        EXPECT_EQ(expected, FinishedLine(built));
+        BuildVersion5Line(record.Bytes(), m_built);
+        EXPECT_EQ(expected, FinishedLine(m_built));
     }
 }
 
-TEST(Version5LineTest, ZeroAddressesAndEmptyTextsGiveSpaces)
+TEST_F(Version5LineTest, ZeroAddressesAndEmptyTextsGiveSpaces)
 {
-    ExtractionLine built{};
-    Version5Record record;
     for (int offset : kAddressOffsets) {
-        record.Address(offset, nullptr);
+        m_record.Address(offset, nullptr);
     }
-    BuildVersion5Line(record.Bytes(), built);
-    EXPECT_EQ(ExpectedLine({}), FinishedLine(built));
+    BuildVersion5Line(m_record.Bytes(), m_built);
+    EXPECT_EQ(ExpectedLine({}), FinishedLine(m_built));
 }
 
 struct LeadingCase {
@@ -114,9 +117,8 @@ struct LeadingCase {
     std::string expected;  // the whole line, as ExpectedLine builds it
 };
 
-TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
+TEST_F(Version5LineTest, LeadingTextSplitsAtItsSlashes)
 {
-    ExtractionLine built{};
     const LeadingCase cases[] = {
         {"one slash", "ABCDEF/12", "", "", ExpectedLine({{F000, "ABCDEF 12"}})},
         {"two slashes drop the rest", "ABCDEF/12/P", "", "", ExpectedLine({{F000, "ABCDEF 12"}})},
@@ -136,56 +138,50 @@ TEST(Version5LineTest, LeadingTextSplitsAtItsSlashes)
         // Every address is 0: the record starts as zeros.
         record.Text(0, c.leading).Text(21, c.stamp).Text(37, c.code);
         // The filtered modes build the filters' columns first, then the line.
-        BuildVersion5FilterColumns(record.Bytes(), built);
-        const std::string filterColumns = FinishedLine(built);
+        BuildVersion5FilterColumns(record.Bytes(), m_built);
+        const std::string filterColumns = FinishedLine(m_built);
         // For an accepted record, the rest of the line is placed on them.
-        CompleteVersion5Line(record.Bytes(), built);
-        EXPECT_EQ(c.expected, FinishedLine(built));
-        BuildVersion5Line(record.Bytes(), built);
-        EXPECT_EQ(c.expected, FinishedLine(built));
+        CompleteVersion5Line(record.Bytes(), m_built);
+        EXPECT_EQ(c.expected, FinishedLine(m_built));
+        BuildVersion5Line(record.Bytes(), m_built);
+        EXPECT_EQ(c.expected, FinishedLine(m_built));
         EXPECT_EQ(c.expected.substr(F010, F016 - F010), filterColumns.substr(F010, F016 - F010));
         EXPECT_EQ(c.expected.substr(F047, kStampColumns),
                   filterColumns.substr(F047, kStampColumns));
     }
 }
 
-TEST(Version5LineTest, OnlyTheFirstThreeCharactersOfTheTextAt51Survive)
+TEST_F(Version5LineTest, OnlyTheFirstThreeCharactersOfTheTextAt51Survive)
 {
-    ExtractionLine built{};
-    Version5Record record;
-    record.Text(51, "ABCDE");
-    BuildVersion5Line(record.Bytes(), built);
-    EXPECT_EQ("ABC  ", FinishedLine(built).substr(F044, 5));
+    m_record.Text(51, "ABCDE");
+    BuildVersion5Line(m_record.Bytes(), m_built);
+    EXPECT_EQ("ABC  ", FinishedLine(m_built).substr(F044, 5));
 }
 
-TEST(Version5LineTest, SlashRuleChangesOnlyTheFirst203Bytes)
+TEST_F(Version5LineTest, SlashRuleChangesOnlyTheFirst203Bytes)
 {
-    ExtractionLine built{};
-    Version5Record record;
-    std::memset(record.Bytes() + 57, '/', 300);
-    record.Bytes()[357] = 0;
+    std::memset(m_record.Bytes() + 57, '/', 300);
+    m_record.Bytes()[357] = 0;
     // An addressed text inside the first 203 bytes is cut too; one beyond is not.
-    std::memcpy(record.Bytes() + 190, "AB/CD", 5);
-    record.StoreAddress(833, record.Bytes() + 190);
-    std::memcpy(record.Bytes() + 400, "EF/GH", 6);
-    record.StoreAddress(841, record.Bytes() + 400);
-    BuildVersion5Line(record.Bytes(), built);
-    EXPECT_EQ(0, record.Bytes()[202]);
-    EXPECT_EQ('/', record.Bytes()[203]);
-    EXPECT_EQ("AB ", FinishedLine(built).substr(F032, 3));
-    EXPECT_EQ("EF/GH ", FinishedLine(built).substr(F092, 6));
+    std::memcpy(m_record.Bytes() + 190, "AB/CD", 5);
+    m_record.StoreAddress(833, m_record.Bytes() + 190);
+    std::memcpy(m_record.Bytes() + 400, "EF/GH", 6);
+    m_record.StoreAddress(841, m_record.Bytes() + 400);
+    BuildVersion5Line(m_record.Bytes(), m_built);
+    EXPECT_EQ(0, m_record.Bytes()[202]);
+    EXPECT_EQ('/', m_record.Bytes()[203]);
+    EXPECT_EQ("AB ", FinishedLine(m_built).substr(F032, 3));
+    EXPECT_EQ("EF/GH ", FinishedLine(m_built).substr(F092, 6));
 }
 
-TEST(Version5LineTest, BytesThatTheNextReadDoesNotWriteKeepThePreviousRecord)
+TEST_F(Version5LineTest, BytesThatTheNextReadDoesNotWriteKeepThePreviousRecord)
 {
-    ExtractionLine built{};
-    Version5Record record;
-    record.Text(0, "ABCDEFGHIJKL/12").Text(37, "");
-    BuildVersion5Line(record.Bytes(), built);
+    m_record.Text(0, "ABCDEFGHIJKL/12").Text(37, "");
+    BuildVersion5Line(m_record.Bytes(), m_built);
     // The next record's leading text is shorter; the rest of the old one stays.
-    record.Text(0, "AB");
-    BuildVersion5Line(record.Bytes(), built);
-    EXPECT_EQ("AB     DEF", FinishedLine(built).substr(0, 10));
+    m_record.Text(0, "AB");
+    BuildVersion5Line(m_record.Bytes(), m_built);
+    EXPECT_EQ("AB     DEF", FinishedLine(m_built).substr(0, 10));
 }
 
 struct ModeCase {
