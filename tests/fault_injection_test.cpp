@@ -36,6 +36,8 @@ const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
 
 class FaultInjectionTest : public testing::Test {
 protected:
+    void SetUp() override { LayOutEverySource(); }
+
     ScratchFolder m_folder;
 };
 
@@ -43,7 +45,6 @@ protected:
 // missing one: the message, and nothing created.
 TEST_F(FaultInjectionTest, FileThatIsNoLibraryCannotBeLoaded)
 {
-    LayOutEverySource();
     WriteFileBytes(kLogLibraryFileName, "MZ this is not a library\r\n");
     RecordingNotifier notifier;
     EXPECT_EQ(GetRecordCount(2, notifier), -1);
@@ -58,7 +59,6 @@ TEST_F(FaultInjectionTest, FileThatIsNoLibraryCannotBeLoaded)
 // library as unusable, calls nothing in it, releases it and creates nothing.
 TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
 {
-    LayOutEverySource();
     for (const char* entry : kEntryPointNames) {
         SCOPED_TRACE(entry);
         InstallStandin(std::string("without_") + entry);
@@ -78,7 +78,6 @@ TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
 // extraction over a range reads that range whatever count the library gives.
 TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
 {
-    LayOutEverySource();
     for (const char* count : {"0", "-1", "-2147483648"}) {
         SCOPED_TRACE(count);
         SetStandinControl("TARVEK_STANDIN_COUNT", count);
@@ -150,7 +149,6 @@ bool CanCreateFiles()
 // input, and refuses new files: every output fails at its creation.
 TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
 {
-    LayOutEverySource();
     // The trace goes to a writable folder beside this one.
     const fs::path trace =
         fs::current_path().parent_path() / (fs::current_path().filename().string() + "-trace.txt");
