@@ -18,13 +18,14 @@ namespace {
 class LogLibraryTest : public testing::Test {
 protected:
     // Databases of 3 version-4 and 5 version-5 records, so that the count
-    // tells which one was opened, and the stand-in.
+    // tells which one was opened, and the stand-in, its trace on.
     void SetUp() override
     {
         WriteVersion4Log({"JA1ABC", "JA1ABC", "JA1ABC"});
         const Version5Sample record{"JA1ABC/1"};
         WriteVersion5Log({record, record, record, record, record});
         InstallStandin();
+        StartStandinTrace();
     }
     // The probe reports only a missing library, and no test probes with
     // m_notifier without one: it shows nothing.
@@ -94,7 +95,6 @@ TEST_F(LogLibraryTest, EachModeOpensItsDatabaseOnceAndReleasesTheLibrary)
 // database is opened only under a hold that loaded the library.
 TEST_F(LogLibraryTest, HoldsReleaseOnceInTheOrderTheyEnd)
 {
-    StartStandinTrace();
     {
         LogLibraryHold library;
         ASSERT_TRUE(library.IsLoaded());
@@ -136,7 +136,6 @@ TEST_F(LogLibraryTest, CountPassesThroughAsTheLibraryReportsIt)
 
 TEST_F(LogLibraryTest, FailedOpenGivesMinusOneWithoutCloseOrMessage)
 {
-    StartStandinTrace();
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     EXPECT_EQ(-1, GetRecordCount(1, m_notifier));
     EXPECT_EQ(-1, GetRecordCount(4, m_notifier));
