@@ -59,28 +59,22 @@ std::string SettingsBytes(int mode)
 const int kModeButtons[] = {IDC_MODE_VER4, IDC_MODE_VER5, IDC_MODE_JCC, IDC_MODE_JCG,
                             IDC_MODE_TOWN};
 
-// The version-5 log: a callsign (F000 after the split at '/'), a stamp and a
-// reference code per record, chosen so that each filter takes a different
+// The version-5 log: a callsign (F000 after the split at '/'), a reference
+// code and a stamp per record, chosen so that each filter takes a different
 // set of records.
-struct LogRow {
-    const char* leading;
-    const char* stamp;
-    const char* code;
-};
-
-const LogRow kVersion5Rows[] = {
-    {"JA1ABC", "24/05/03 12:34J", "1101"},        // 1 city Yokohama: JCC
-    {"JH1XYZ/1", "09/12/31 23:59J", "100105"},    // 2 Tokyo ward before 2010: JCC as 1001
-    {"7K1ABC", "24/05/04 08:15J", "11003B"},      // 3 town: JCG as 11003, town
-    {"JA2WCC/M", "24/05/05 19:02J", "10007"},     // 4 county: JCG
-    {"8J1HAM", "24/05/06 10:10U", "5001"},        // 5 first digit 5: none
-    {"JA1YAA", "24/05/07 11:11J", "100106"},      // 6 Tokyo ward after 2010: JCC
-    {"JE1QRP/QRP", "24/05/08 21:00J", "28004A"},  // 7 town: JCG as 28004, town
-    {"JR6ABC", "24/05/09 06:30J", "4701"},        // 8 city: JCC
-    {"JA8XYZ", "24/05/10 07:45J", "0101"},        // 9 city Sapporo: JCC
-    {"JO1ABC", "24/05/11 12:00J", "12004"},       // 10 county: JCG
-    {"JF3DEF", "24/05/12 13:13J", "2501"},        // 11 city Osaka: JCC
-    {"JK1GHI", "24/05/13 14:14J", ""},            // 12 no code: none
+const Version5Sample kVersion5Rows[] = {
+    {"JA1ABC", "1101", "24/05/03 12:34J"},        // 1 city Yokohama: JCC
+    {"JH1XYZ/1", "100105", "09/12/31 23:59J"},    // 2 Tokyo ward before 2010: JCC as 1001
+    {"7K1ABC", "11003B", "24/05/04 08:15J"},      // 3 town: JCG as 11003, town
+    {"JA2WCC/M", "10007", "24/05/05 19:02J"},     // 4 county: JCG
+    {"8J1HAM", "5001", "24/05/06 10:10U"},        // 5 first digit 5: none
+    {"JA1YAA", "100106", "24/05/07 11:11J"},      // 6 Tokyo ward after 2010: JCC
+    {"JE1QRP/QRP", "28004A", "24/05/08 21:00J"},  // 7 town: JCG as 28004, town
+    {"JR6ABC", "4701", "24/05/09 06:30J"},        // 8 city: JCC
+    {"JA8XYZ", "0101", "24/05/10 07:45J"},        // 9 city Sapporo: JCC
+    {"JO1ABC", "12004", "24/05/11 12:00J"},       // 10 county: JCG
+    {"JF3DEF", "2501", "24/05/12 13:13J"},        // 11 city Osaka: JCC
+    {"JK1GHI", "", "24/05/13 14:14J"},            // 12 no code: none
 };
 constexpr int kVersion5Count = static_cast<int>(std::size(kVersion5Rows));
 
@@ -105,19 +99,6 @@ std::string BackupLines(int first, int last)
     return lines;
 }
 
-void WriteDatabases()
-{
-    std::vector<Version5Sample> samples;
-    for (const LogRow& row : kVersion5Rows) {
-        samples.push_back({row.leading, row.code, row.stamp, "JEX", "東京都台東区"});
-    }
-    WriteVersion5Log(samples);
-
-    WriteVersion4Log({std::begin(kVersion4Calls), std::end(kVersion4Calls)}, "24/05/03 12:34J");
-
-    WriteFileBytes("BAK0001.TXT", BackupLines(1, kBackupLines));
-}
-
 std::wstring Wide(const std::string& path)
 {
     return fs::path(path).wstring();
@@ -140,7 +121,7 @@ std::vector<std::string> Version5Calls(int start, int end, const std::set<int>& 
 {
     std::vector<std::string> calls;
     for (int record = start; record <= end; ++record) {
-        const std::string leading = kVersion5Rows[record - 1].leading;
+        const std::string& leading = kVersion5Rows[record - 1].leading;
         if (only.empty() || only.count(record) != 0) {
             calls.push_back(leading.substr(0, leading.find('/')));
         }
@@ -184,7 +165,14 @@ protected:
     {
         fs::copy_file(TestExecutableFolder() + "../tarvek_dconv.exe", "tarvek_dconv.exe");
         InstallStandin();
-        WriteDatabases();
+        std::vector<Version5Sample> samples(std::begin(kVersion5Rows), std::end(kVersion5Rows));
+        for (Version5Sample& sample : samples) {
+            sample.text51 = "JEX";
+            sample.f064 = "東京都台東区";
+        }
+        WriteVersion5Log(samples);
+        WriteVersion4Log({std::begin(kVersion4Calls), std::end(kVersion4Calls)}, "24/05/03 12:34J");
+        WriteFileBytes("BAK0001.TXT", BackupLines(1, kBackupLines));
     }
 
     // Starts the program, after ending the one started before; false when
