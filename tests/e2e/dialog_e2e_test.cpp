@@ -195,21 +195,16 @@ protected:
 
     // The bytes the core writes for the mode and range, in a folder of the
     // same files, as the reference for what the dialog must produce.
-    std::string CoreOutput(int mode, int start, int end, const std::string& file)
+    std::string CoreOutput(int mode, int start, int end, const std::string& file) const
     {
-        const fs::path here = fs::current_path();
-        const fs::path reference = here / "reference";
-        fs::create_directory(reference);
+        const ScratchFolder reference;
         for (const char* name : {"TARVEK50.DLL", "TARVEK.DBS", "TARVEK.VDB", "BAK0001.TXT"}) {
-            fs::copy_file(here / name, reference / name);
+            fs::copy_file(m_folder.Path() + "/" + name, name);
         }
-        fs::current_path(reference);
         RecordingNotifier notifier;
         RunModeExtraction(mode, start, end, notifier);
-        std::string bytes = ReadFileBytes(file);
-        fs::current_path(here);
         EXPECT_EQ(Texts{kFinished}, notifier.Messages());
-        return bytes;
+        return ReadFileBytes(file);
     }
 
     ScratchFolder m_folder;
