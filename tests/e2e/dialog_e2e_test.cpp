@@ -578,8 +578,6 @@ public:
         PostMessageW(m_window, WM_CLOSE, 0, 0);
         m_thread.join();
     }
-    HelpEngineRecorder(const HelpEngineRecorder&) = delete;
-    HelpEngineRecorder& operator=(const HelpEngineRecorder&) = delete;
 
     std::vector<Request> Requests()
     {
