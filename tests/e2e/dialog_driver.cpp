@@ -126,31 +126,30 @@ Pixels PixelsOf(HDC dc, const RECT& rect)
     return pixels;
 }
 
-// The system icon drawn at a size on a background colour, row by row.
-Pixels IconPixels(LPCWSTR icon, int width, int height, COLORREF background)
+// How many pixels of a picture of a rectangle differ from the system icon
+// drawn there. An icon's corner is transparent: the icon is drawn on the
+// picture's first pixel, the background it shows.
+std::size_t IconDifferences(const Pixels& shown, const RECT& rect, LPCWSTR icon)
 {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
     const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    const HBRUSH brush = CreateSolidBrush(background);
+    const HBRUSH brush = CreateSolidBrush(shown.front());
     const RECT all = {0, 0, width, height};
     FillRect(memory, &all, brush);
     DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), width, height, 0, nullptr, DI_NORMAL);
-    const Pixels pixels = PixelsOf(memory, all);
+    const Pixels drawn = PixelsOf(memory, all);
     DeleteObject(brush);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-std::size_t Differences(const Pixels& a, const Pixels& b)
-{
-    std::size_t differences = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
-        differences += a[i] != b[i] ? 1 : 0;
+    std::size_t differences = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        differences += shown[i] != drawn[i] ? 1 : 0;
     }
     return differences;
 }
@@ -173,13 +172,9 @@ bool ShowsExclamationIcon(HWND box)
     if (shown.empty()) {
         return false;
     }
-    // An icon's corner is transparent: it shows the box's background.
-    const auto draw = [&](LPCWSTR which) {
-        return IconPixels(which, rect.right - rect.left, rect.bottom - rect.top, shown.front());
-    };
-    const std::size_t exclamation = Differences(shown, draw(IDI_EXCLAMATION));
+    const std::size_t exclamation = IconDifferences(shown, rect, IDI_EXCLAMATION);
     for (const LPCWSTR other : {IDI_HAND, IDI_QUESTION, IDI_ASTERISK, IDI_APPLICATION}) {
-        if (Differences(shown, draw(other)) <= exclamation) {
+        if (IconDifferences(shown, rect, other) <= exclamation) {
             return false;
         }
     }
