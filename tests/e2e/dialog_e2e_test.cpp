@@ -674,8 +674,6 @@ public:
         }
         RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     }
-    ViewerRecorder(const ViewerRecorder&) = delete;
-    ViewerRecorder& operator=(const ViewerRecorder&) = delete;
 
     // Web pages open in the recorder, or in nothing: a file type without a
     // program, as on a system without a web browser.
