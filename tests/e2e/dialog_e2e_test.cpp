@@ -544,7 +544,6 @@ TEST_F(DialogE2eTest, WithoutTheLibraryEveryProbeAndExtractionSaysSo)
     EXPECT_FALSE(FileExists("TARVEK5_TOWN_DAT.TXT"));
 }
 
-// The caption of the message boxes is the executable's name, whatever it is.
 TEST_F(DialogE2eTest, MessageCaptionIsTheExecutableName)
 {
     fs::rename("tarvek_dconv.exe", "LogTool.exe");
