@@ -381,8 +381,7 @@ bool DialogDriver::IsChecked(int controlId) const
 
 std::vector<SeenMessage> DialogDriver::Click(int controlId)
 {
-    const HWND button = Control(controlId);
-    return Act([button] { Send(button, BM_CLICK); });
+    return Act([this, controlId] { Send(Control(controlId), BM_CLICK); });
 }
 
 void DialogDriver::Enter(int controlId, Entry entry, std::string_view utf8, int start, int end)
@@ -471,8 +470,7 @@ void DialogDriver::PressKeyAsInput(int controlId, WORD virtualKey)
 
 std::vector<SeenMessage> DialogDriver::Command(int commandId)
 {
-    const HWND dialog = m_dialog;
-    return Act([dialog, commandId] { Send(dialog, WM_COMMAND, static_cast<WPARAM>(commandId)); });
+    return Act([this, commandId] { Send(m_dialog, WM_COMMAND, static_cast<WPARAM>(commandId)); });
 }
 
 bool DialogDriver::PressKeyToExit(int controlId, WORD virtualKey)
