@@ -210,11 +210,10 @@ void PostKey(HWND window, WORD virtualKey)
     PostMessageW(window, WM_KEYUP, virtualKey, up);
 }
 
-// The system turns a WM_IME_CHAR into a posted WM_CHAR, which the field
-// handles only after every sent message. A marker posted behind them, a
-// right margin one wider, tells when the field has handled them all: the
-// characters themselves change the text, the selection and the modified
-// flag, but never the margins. The margin is then set back.
+// Waits until the field has handled the input posted to it so far: a marker
+// posted behind it, a right margin one wider, tells, since input changes the
+// text, the selection and the modified flag but never the margins. The
+// margin is then set back.
 void WaitForPostedMessages(HWND field)
 {
     const WORD rightMargin = HIWORD(Send(field, EM_GETMARGINS));
@@ -413,6 +412,8 @@ void DialogDriver::Enter(int controlId, Entry entry, std::string_view utf8, int 
             Send(field, WM_IME_CHAR, character, 1);
         }
         Send(field, WM_IME_ENDCOMPOSITION);
+        // Each WM_IME_CHAR became a posted WM_CHAR, which the field handles
+        // only after every sent message.
         WaitForPostedMessages(field);
     }
 }
@@ -439,19 +440,14 @@ std::vector<SeenMessage> DialogDriver::PressKeyForMessages(int controlId, WORD v
     }
 }
 
-// Posted input is handled in order: a posted change of the field's modified
-// flag behind the key tells when the program has handled the key.
 std::vector<SeenMessage> DialogDriver::PressKey(int controlId, WORD virtualKey)
 {
     if (FocusedControlId() != controlId) {
         Focus(controlId);
     }
     const HWND field = Control(controlId);
-    Send(field, EM_SETMODIFY, FALSE);
     PostKey(field, virtualKey);
-    PostMessageW(field, EM_SETMODIFY, TRUE, 0);
-    return Act(
-        [field] { WaitUntil([field] { return Send(field, EM_GETMODIFY) != 0; }, kActionTimeout); });
+    return Act([field] { WaitForPostedMessages(field); });
 }
 
 void DialogDriver::PressKeyAsInput(int controlId, WORD virtualKey)
