@@ -37,15 +37,6 @@ DWORD_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
     return result;
 }
 
-// Polls until the condition holds or the time is up.
-void WaitUntil(const std::function<bool()>& holds, DWORD milliseconds)
-{
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    while (!holds() && GetTickCount64() < deadline) {
-        Sleep(kPollInterval);
-    }
-}
-
 std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};
@@ -241,6 +232,14 @@ void PutOnClipboard(const std::wstring& text)
 
 }  // namespace
 
+void WaitUntil(const std::function<bool()>& holds, DWORD milliseconds)
+{
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (!holds() && GetTickCount64() < deadline) {
+        Sleep(kPollInterval);
+    }
+}
+
 DialogDriver::DialogDriver(const std::wstring& executable, const std::wstring& folder)
 {
     STARTUPINFOW startup = {};
@@ -250,17 +249,15 @@ DialogDriver::DialogDriver(const std::wstring& executable, const std::wstring& f
                         folder.c_str(), &startup, &m_process)) {
         return;
     }
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeout;
-    while (GetTickCount64() < deadline && WaitForSingleObject(m_process.hProcess, 0) != 0) {
-        const std::vector<SeenMessage> seen = DismissMessageBoxes();
-        m_startup.insert(m_startup.end(), seen.begin(), seen.end());
-        const HWND dialog = FindDialog();
-        if (dialog != nullptr && IsWindowVisible(dialog)) {
-            m_dialog = dialog;
-            return;
-        }
-        Sleep(kPollInterval);
-    }
+    WaitUntil(
+        [this] {
+            const std::vector<SeenMessage> seen = DismissMessageBoxes();
+            m_startup.insert(m_startup.end(), seen.begin(), seen.end());
+            const HWND dialog = FindDialog();
+            m_dialog = dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
+            return m_dialog != nullptr || WaitForSingleObject(m_process.hProcess, 0) == 0;
+        },
+        kStartTimeout);
 }
 
 DialogDriver::~DialogDriver()
