@@ -569,9 +569,7 @@ public:
     HelpEngineRecorder()
     {
         m_thread = std::thread([this] { Run(); });
-        while (!m_ready) {
-            Sleep(10);
-        }
+        WaitUntil([this] { return m_ready.load(); }, INFINITE);
     }
     ~HelpEngineRecorder()
     {
