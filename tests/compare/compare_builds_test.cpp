@@ -28,7 +28,6 @@ namespace {
 // A native program started through Wine runs on its own, without a process
 // handle: its run script leaves its exit status in this file when it ends.
 constexpr const char* kNativeStatusFile = "native.status";
-constexpr DWORD kNativeRunPollMs = 10;
 constexpr DWORD kRunTimeoutMs = 120000;
 
 // A backup file with what the line counting has to get right: code page 932
@@ -167,13 +166,8 @@ bool RunOnHost(const std::string& commands)
         return false;
     }
     CloseHandle(reinterpret_cast<HANDLE>(shell));
-    for (DWORD waited = 0; waited < kRunTimeoutMs; waited += kNativeRunPollMs) {
-        if (FileExists(kNativeStatusFile)) {
-            return true;
-        }
-        Sleep(kNativeRunPollMs);
-    }
-    return false;
+    WaitUntil([] { return FileExists(kNativeStatusFile); }, kRunTimeoutMs);
+    return FileExists(kNativeStatusFile);
 }
 
 // What a console program run in folder left: the streams that it wrote

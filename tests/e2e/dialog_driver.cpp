@@ -37,15 +37,6 @@ DWORD_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
     return result;
 }
 
-// Polls until the condition holds or the time is up.
-void WaitUntil(const std::function<bool()>& holds, DWORD milliseconds)
-{
-    const ULONGLONG deadline = GetTickCount64() + milliseconds;
-    while (!holds() && GetTickCount64() < deadline) {
-        Sleep(kPollInterval);
-    }
-}
-
 std::wstring WindowText(HWND window)
 {
     wchar_t text[512] = {};
@@ -126,31 +117,30 @@ Pixels PixelsOf(HDC dc, const RECT& rect)
     return pixels;
 }
 
-// The system icon drawn at a size on a background colour, row by row.
-Pixels IconPixels(LPCWSTR icon, int width, int height, COLORREF background)
+// How many pixels of a picture of a rectangle differ from the system icon
+// drawn there. An icon's corner is transparent: the icon is drawn on the
+// picture's first pixel, the background it shows.
+std::size_t IconDifferences(const Pixels& shown, const RECT& rect, LPCWSTR icon)
 {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
     const HDC screen = GetDC(nullptr);
     const HDC memory = CreateCompatibleDC(screen);
     const HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     const HGDIOBJ previous = SelectObject(memory, bitmap);
-    const HBRUSH brush = CreateSolidBrush(background);
+    const HBRUSH brush = CreateSolidBrush(shown.front());
     const RECT all = {0, 0, width, height};
     FillRect(memory, &all, brush);
     DrawIconEx(memory, 0, 0, LoadIconW(nullptr, icon), width, height, 0, nullptr, DI_NORMAL);
-    const Pixels pixels = PixelsOf(memory, all);
+    const Pixels drawn = PixelsOf(memory, all);
     DeleteObject(brush);
     SelectObject(memory, previous);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return pixels;
-}
-
-std::size_t Differences(const Pixels& a, const Pixels& b)
-{
-    std::size_t differences = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
-    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
-        differences += a[i] != b[i] ? 1 : 0;
+    std::size_t differences = 0;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        differences += shown[i] != drawn[i] ? 1 : 0;
     }
     return differences;
 }
@@ -173,13 +163,9 @@ bool ShowsExclamationIcon(HWND box)
     if (shown.empty()) {
         return false;
     }
-    // An icon's corner is transparent: it shows the box's background.
-    const auto draw = [&](LPCWSTR which) {
-        return IconPixels(which, rect.right - rect.left, rect.bottom - rect.top, shown.front());
-    };
-    const std::size_t exclamation = Differences(shown, draw(IDI_EXCLAMATION));
+    const std::size_t exclamation = IconDifferences(shown, rect, IDI_EXCLAMATION);
     for (const LPCWSTR other : {IDI_HAND, IDI_QUESTION, IDI_ASTERISK, IDI_APPLICATION}) {
-        if (Differences(shown, draw(other)) <= exclamation) {
+        if (IconDifferences(shown, rect, other) <= exclamation) {
             return false;
         }
     }
@@ -215,11 +201,10 @@ void PostKey(HWND window, WORD virtualKey)
     PostMessageW(window, WM_KEYUP, virtualKey, up);
 }
 
-// The system turns a WM_IME_CHAR into a posted WM_CHAR, which the field
-// handles only after every sent message. A marker posted behind them, a
-// right margin one wider, tells when the field has handled them all: the
-// characters themselves change the text, the selection and the modified
-// flag, but never the margins. The margin is then set back.
+// Waits until the field has handled the input posted to it so far: a marker
+// posted behind it, a right margin one wider, tells, since input changes the
+// text, the selection and the modified flag but never the margins. The
+// margin is then set back.
 void WaitForPostedMessages(HWND field)
 {
     const WORD rightMargin = HIWORD(Send(field, EM_GETMARGINS));
@@ -247,6 +232,14 @@ void PutOnClipboard(const std::wstring& text)
 
 }  // namespace
 
+void WaitUntil(const std::function<bool()>& holds, DWORD milliseconds)
+{
+    const ULONGLONG deadline = GetTickCount64() + milliseconds;
+    while (!holds() && GetTickCount64() < deadline) {
+        Sleep(kPollInterval);
+    }
+}
+
 DialogDriver::DialogDriver(const std::wstring& executable, const std::wstring& folder)
 {
     STARTUPINFOW startup = {};
@@ -256,17 +249,15 @@ DialogDriver::DialogDriver(const std::wstring& executable, const std::wstring& f
                         folder.c_str(), &startup, &m_process)) {
         return;
     }
-    const ULONGLONG deadline = GetTickCount64() + kStartTimeout;
-    while (GetTickCount64() < deadline && WaitForSingleObject(m_process.hProcess, 0) != 0) {
-        const std::vector<SeenMessage> seen = DismissMessageBoxes();
-        m_startup.insert(m_startup.end(), seen.begin(), seen.end());
-        const HWND dialog = FindDialog();
-        if (dialog != nullptr && IsWindowVisible(dialog)) {
-            m_dialog = dialog;
-            return;
-        }
-        Sleep(kPollInterval);
-    }
+    WaitUntil(
+        [this] {
+            const std::vector<SeenMessage> seen = DismissMessageBoxes();
+            m_startup.insert(m_startup.end(), seen.begin(), seen.end());
+            const HWND dialog = FindDialog();
+            m_dialog = dialog != nullptr && IsWindowVisible(dialog) ? dialog : nullptr;
+            return m_dialog != nullptr || WaitForSingleObject(m_process.hProcess, 0) == 0;
+        },
+        kStartTimeout);
 }
 
 DialogDriver::~DialogDriver()
@@ -386,8 +377,7 @@ bool DialogDriver::IsChecked(int controlId) const
 
 std::vector<SeenMessage> DialogDriver::Click(int controlId)
 {
-    const HWND button = Control(controlId);
-    return Act([button] { Send(button, BM_CLICK); });
+    return Act([this, controlId] { Send(Control(controlId), BM_CLICK); });
 }
 
 void DialogDriver::Enter(int controlId, Entry entry, std::string_view utf8, int start, int end)
@@ -419,6 +409,8 @@ void DialogDriver::Enter(int controlId, Entry entry, std::string_view utf8, int 
             Send(field, WM_IME_CHAR, character, 1);
         }
         Send(field, WM_IME_ENDCOMPOSITION);
+        // Each WM_IME_CHAR became a posted WM_CHAR, which the field handles
+        // only after every sent message.
         WaitForPostedMessages(field);
     }
 }
@@ -445,19 +437,14 @@ std::vector<SeenMessage> DialogDriver::PressKeyForMessages(int controlId, WORD v
     }
 }
 
-// Posted input is handled in order: a posted change of the field's modified
-// flag behind the key tells when the program has handled the key.
 std::vector<SeenMessage> DialogDriver::PressKey(int controlId, WORD virtualKey)
 {
     if (FocusedControlId() != controlId) {
         Focus(controlId);
     }
     const HWND field = Control(controlId);
-    Send(field, EM_SETMODIFY, FALSE);
     PostKey(field, virtualKey);
-    PostMessageW(field, EM_SETMODIFY, TRUE, 0);
-    return Act(
-        [field] { WaitUntil([field] { return Send(field, EM_GETMODIFY) != 0; }, kActionTimeout); });
+    return Act([field] { WaitForPostedMessages(field); });
 }
 
 void DialogDriver::PressKeyAsInput(int controlId, WORD virtualKey)
@@ -476,8 +463,7 @@ void DialogDriver::PressKeyAsInput(int controlId, WORD virtualKey)
 
 std::vector<SeenMessage> DialogDriver::Command(int commandId)
 {
-    const HWND dialog = m_dialog;
-    return Act([dialog, commandId] { Send(dialog, WM_COMMAND, static_cast<WPARAM>(commandId)); });
+    return Act([this, commandId] { Send(m_dialog, WM_COMMAND, static_cast<WPARAM>(commandId)); });
 }
 
 bool DialogDriver::PressKeyToExit(int controlId, WORD virtualKey)

@@ -121,3 +121,6 @@ private:
 // Has the windows painted, then saves what the screen shows around them as
 // a 24-bit BMP file.
 bool SaveScreenshot(std::initializer_list<HWND> windows, const std::wstring& path);
+
+// Polls until the condition holds or the time is up.
+void WaitUntil(const std::function<bool()>& holds, DWORD milliseconds);

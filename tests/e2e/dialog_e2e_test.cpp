@@ -38,6 +38,7 @@ const std::string kUnreadable = "レコード番号が読めません";
 const std::string kNoLibrary = "TARVEK50.DLLがオープンできません";
 const std::string kInvalidNumbers = "レコード番号の指定が間違ってます";
 const std::string kTooLong = "6 文字以内で入力してください。";
+const std::string kGuideCannotOpen = "説明書 guide_ja.html を開けません";
 const std::string kSixSpaces = "      ";
 
 const std::string kSettingsFile = "tarvek_dconv.ini";
@@ -59,28 +60,22 @@ std::string SettingsBytes(int mode)
 const int kModeButtons[] = {IDC_MODE_VER4, IDC_MODE_VER5, IDC_MODE_JCC, IDC_MODE_JCG,
                             IDC_MODE_TOWN};
 
-// The version-5 log: a callsign (F000 after the split at '/'), a stamp and a
-// reference code per record, chosen so that each filter takes a different
+// The version-5 log: a callsign (F000 after the split at '/'), a reference
+// code and a stamp per record, chosen so that each filter takes a different
 // set of records.
-struct LogRow {
-    const char* leading;
-    const char* stamp;
-    const char* code;
-};
-
-const LogRow kVersion5Rows[] = {
-    {"JA1ABC", "24/05/03 12:34J", "1101"},        // 1 city Yokohama: JCC
-    {"JH1XYZ/1", "09/12/31 23:59J", "100105"},    // 2 Tokyo ward before 2010: JCC as 1001
-    {"7K1ABC", "24/05/04 08:15J", "11003B"},      // 3 town: JCG as 11003, town
-    {"JA2WCC/M", "24/05/05 19:02J", "10007"},     // 4 county: JCG
-    {"8J1HAM", "24/05/06 10:10U", "5001"},        // 5 first digit 5: none
-    {"JA1YAA", "24/05/07 11:11J", "100106"},      // 6 Tokyo ward after 2010: JCC
-    {"JE1QRP/QRP", "24/05/08 21:00J", "28004A"},  // 7 town: JCG as 28004, town
-    {"JR6ABC", "24/05/09 06:30J", "4701"},        // 8 city: JCC
-    {"JA8XYZ", "24/05/10 07:45J", "0101"},        // 9 city Sapporo: JCC
-    {"JO1ABC", "24/05/11 12:00J", "12004"},       // 10 county: JCG
-    {"JF3DEF", "24/05/12 13:13J", "2501"},        // 11 city Osaka: JCC
-    {"JK1GHI", "24/05/13 14:14J", ""},            // 12 no code: none
+const Version5Sample kVersion5Rows[] = {
+    {"JA1ABC", "1101", "24/05/03 12:34J"},        // 1 city Yokohama: JCC
+    {"JH1XYZ/1", "100105", "09/12/31 23:59J"},    // 2 Tokyo ward before 2010: JCC as 1001
+    {"7K1ABC", "11003B", "24/05/04 08:15J"},      // 3 town: JCG as 11003, town
+    {"JA2WCC/M", "10007", "24/05/05 19:02J"},     // 4 county: JCG
+    {"8J1HAM", "5001", "24/05/06 10:10U"},        // 5 first digit 5: none
+    {"JA1YAA", "100106", "24/05/07 11:11J"},      // 6 Tokyo ward after 2010: JCC
+    {"JE1QRP/QRP", "28004A", "24/05/08 21:00J"},  // 7 town: JCG as 28004, town
+    {"JR6ABC", "4701", "24/05/09 06:30J"},        // 8 city: JCC
+    {"JA8XYZ", "0101", "24/05/10 07:45J"},        // 9 city Sapporo: JCC
+    {"JO1ABC", "12004", "24/05/11 12:00J"},       // 10 county: JCG
+    {"JF3DEF", "2501", "24/05/12 13:13J"},        // 11 city Osaka: JCC
+    {"JK1GHI", "", "24/05/13 14:14J"},            // 12 no code: none
 };
 constexpr int kVersion5Count = static_cast<int>(std::size(kVersion5Rows));
 
@@ -105,19 +100,6 @@ std::string BackupLines(int first, int last)
     return lines;
 }
 
-void WriteDatabases()
-{
-    std::vector<Version5Sample> samples;
-    for (const LogRow& row : kVersion5Rows) {
-        samples.push_back({row.leading, row.code, row.stamp, "JEX", "東京都台東区"});
-    }
-    WriteVersion5Log(samples);
-
-    WriteVersion4Log({std::begin(kVersion4Calls), std::end(kVersion4Calls)}, "24/05/03 12:34J");
-
-    WriteFileBytes("BAK0001.TXT", BackupLines(1, kBackupLines));
-}
-
 std::wstring Wide(const std::string& path)
 {
     return fs::path(path).wstring();
@@ -140,7 +122,7 @@ std::vector<std::string> Version5Calls(int start, int end, const std::set<int>& 
 {
     std::vector<std::string> calls;
     for (int record = start; record <= end; ++record) {
-        const std::string leading = kVersion5Rows[record - 1].leading;
+        const std::string& leading = kVersion5Rows[record - 1].leading;
         if (only.empty() || only.count(record) != 0) {
             calls.push_back(leading.substr(0, leading.find('/')));
         }
@@ -184,7 +166,14 @@ protected:
     {
         fs::copy_file(TestExecutableFolder() + "../tarvek_dconv.exe", "tarvek_dconv.exe");
         InstallStandin();
-        WriteDatabases();
+        std::vector<Version5Sample> samples(std::begin(kVersion5Rows), std::end(kVersion5Rows));
+        for (Version5Sample& sample : samples) {
+            sample.text51 = "JEX";
+            sample.f064 = "東京都台東区";
+        }
+        WriteVersion5Log(samples);
+        WriteVersion4Log({std::begin(kVersion4Calls), std::end(kVersion4Calls)}, "24/05/03 12:34J");
+        WriteFileBytes("BAK0001.TXT", BackupLines(1, kBackupLines));
     }
 
     // Starts the program, after ending the one started before; false when
@@ -207,21 +196,16 @@ protected:
 
     // The bytes the core writes for the mode and range, in a folder of the
     // same files, as the reference for what the dialog must produce.
-    std::string CoreOutput(int mode, int start, int end, const std::string& file)
+    std::string CoreOutput(int mode, int start, int end, const std::string& file) const
     {
-        const fs::path here = fs::current_path();
-        const fs::path reference = here / "reference";
-        fs::create_directory(reference);
+        const ScratchFolder reference;
         for (const char* name : {"TARVEK50.DLL", "TARVEK.DBS", "TARVEK.VDB", "BAK0001.TXT"}) {
-            fs::copy_file(here / name, reference / name);
+            fs::copy_file(m_folder.Path() + "/" + name, name);
         }
-        fs::current_path(reference);
         RecordingNotifier notifier;
         RunModeExtraction(mode, start, end, notifier);
-        std::string bytes = ReadFileBytes(file);
-        fs::current_path(here);
         EXPECT_EQ(Texts{kFinished}, notifier.Messages());
-        return bytes;
+        return ReadFileBytes(file);
     }
 
     ScratchFolder m_folder;
@@ -560,7 +544,6 @@ TEST_F(DialogE2eTest, WithoutTheLibraryEveryProbeAndExtractionSaysSo)
     EXPECT_FALSE(FileExists("TARVEK5_TOWN_DAT.TXT"));
 }
 
-// The caption of the message boxes is the executable's name, whatever it is.
 TEST_F(DialogE2eTest, MessageCaptionIsTheExecutableName)
 {
     fs::rename("tarvek_dconv.exe", "LogTool.exe");
@@ -586,17 +569,13 @@ public:
     HelpEngineRecorder()
     {
         m_thread = std::thread([this] { Run(); });
-        while (!m_ready) {
-            Sleep(10);
-        }
+        WaitUntil([this] { return m_ready.load(); }, INFINITE);
     }
     ~HelpEngineRecorder()
     {
         PostMessageW(m_window, WM_CLOSE, 0, 0);
         m_thread.join();
     }
-    HelpEngineRecorder(const HelpEngineRecorder&) = delete;
-    HelpEngineRecorder& operator=(const HelpEngineRecorder&) = delete;
 
     std::vector<Request> Requests()
     {
@@ -692,8 +671,6 @@ public:
         }
         RegDeleteTreeW(HKEY_CLASSES_ROOT, kProgId);
     }
-    ViewerRecorder(const ViewerRecorder&) = delete;
-    ViewerRecorder& operator=(const ViewerRecorder&) = delete;
 
     // Web pages open in the recorder, or in nothing: a file type without a
     // program, as on a system without a web browser.
@@ -756,16 +733,6 @@ const HelpCase kHelpCases[] = {
      HelpOpens::kNothing},
 };
 
-// The message of the help command that opens nothing: the web page's file
-// name in place of "%1".
-std::string GuideCannotOpenText()
-{
-    std::string text = kMsgGuideCannotOpen;
-    const std::size_t at = text.find("%1");
-    EXPECT_NE(std::string::npos, at);
-    return text.replace(at, 2, kHtmlGuideFileName);
-}
-
 TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
 {
     const std::string helpFile = m_folder.Path() + "/tarvek_dconv.HLP";
@@ -793,7 +760,7 @@ TEST_F(DialogE2eTest, HelpOpensTheHelpFileOrElseTheGuide)
             m_dialog->PressKeyAsInput(IDC_START, VK_F1);
         } else {
             const Texts expected =
-                c.opens == HelpOpens::kNothing ? Texts{GuideCannotOpenText()} : Texts{};
+                c.opens == HelpOpens::kNothing ? Texts{kGuideCannotOpen} : Texts{};
             EXPECT_EQ(expected, TextsOf(m_dialog->Command(kIdHelp)));
         }
         // The help engine is asked at once; the viewer starts in a process

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "res/resource.h"
@@ -64,17 +64,14 @@ int Occurrences(const std::string& text, const std::string& part)
 // Reads an extended dialog template field by field.
 class TemplateReader {
 public:
-    TemplateReader(const void* data, std::size_t size)
-        : m_bytes(static_cast<const std::uint8_t*>(data)), m_size(size)
-    {
-    }
+    explicit TemplateReader(std::string bytes) : m_bytes(std::move(bytes)) {}
 
     template <class T>
     T Read()
     {
         T value{};
-        if (m_at + sizeof value <= m_size) {
-            std::memcpy(&value, m_bytes + m_at, sizeof value);
+        if (m_at + sizeof value <= m_bytes.size()) {
+            std::memcpy(&value, m_bytes.data() + m_at, sizeof value);
         }
         m_at += sizeof value;
         return value;
@@ -104,11 +101,10 @@ public:
 
     void AlignToDword() { m_at = (m_at + 3) & ~static_cast<std::size_t>(3); }
     void Skip(std::size_t bytes) { m_at += bytes; }
-    bool Overran() const { return m_at > m_size; }
+    bool Overran() const { return m_at > m_bytes.size(); }
 
 private:
-    const std::uint8_t* m_bytes;
-    std::size_t m_size;
+    std::string m_bytes;
     std::size_t m_at = 0;
 };
 
@@ -148,7 +144,7 @@ TEST_F(DialogResourceTest, DialogTemplateIsTheMainDialog)
     const std::string bytes =
         Resource(RT_DIALOG, MAKEINTRESOURCEW(IDD_EXTRACTION_DIALOG), kJapanese);
     ASSERT_FALSE(bytes.empty()) << "no Japanese dialog 102";
-    TemplateReader reader(bytes.data(), bytes.size());
+    TemplateReader reader(bytes);
 
     EXPECT_EQ(1, reader.Read<WORD>());       // version
     EXPECT_EQ(0xFFFF, reader.Read<WORD>());  // extended template
@@ -218,7 +214,7 @@ TEST_F(DialogResourceTest, IconHasSmallAndLargeImages)
     const std::string group =
         Resource(RT_GROUP_ICON, MAKEINTRESOURCEW(IDI_APP_ICON), MAKELANGID(LANG_NEUTRAL, 0));
     ASSERT_GE(group.size(), 6U);
-    TemplateReader reader(group.data(), group.size());
+    TemplateReader reader(group);
     reader.Read<WORD>();
     EXPECT_EQ(1, reader.Read<WORD>());  // icons
     const auto count = reader.Read<WORD>();
