@@ -38,9 +38,13 @@ inline constexpr int kMarkColumn = 46;
 inline constexpr int kF064Width = F092 - F064;
 
 // The bytes of one line as it is built; the extraction flow owns the one it
-// builds every record in.
+// builds every record in. Every byte from blankFrom on is a space: a text
+// placed there may store whole words, spaces behind its NUL included, where
+// elsewhere it must leave the bytes behind its NUL as they are. Only
+// ClearLine makes a line known blank.
 struct ExtractionLine {
     char bytes[kLineBufferSize];
+    int blankFrom = kLineBufferSize;
 };
 
 // Every byte that a placement or the stamp would bring to the line as NUL is
@@ -155,10 +159,17 @@ inline void StoreLowBytes(char* target, Word word, std::size_t count)
     }
 }
 
+constexpr Word kSpaces = kOnes * ' ';
+
 // Stores word at target up to and including its first NUL, that NUL as a
-// space, and leaves the line's bytes after it; true when word held a NUL.
+// space; returns how many bytes that is, or 0 when word held no NUL and was
+// stored whole. Behind the NUL, a blank target takes spaces in one whole-word
+// store; any other keeps its bytes, stored around by StoreLowBytes. The one
+// store does not depend on the text's length: with the length taken apart
+// in branches, real logs, whose texts vary in length from record to record,
+// mispredicted them on most placements.
 // Little-endian: the lowest zero byte holds the lowest bit of ZeroBytes.
-inline bool PlaceWord(char* target, Word word)
+inline std::size_t PlaceWord(char* target, Word word, bool blankTarget)
 {
     static_assert(std::endian::native == std::endian::little,
                   "PlaceWord takes a loaded word's lowest zero byte for the first NUL in memory: "
@@ -166,12 +177,40 @@ inline bool PlaceWord(char* target, Word word)
     const Word zeros = ZeroBytes(word);
     if (zeros == 0) {
         StoreWord(target, word);
-        return false;
+        return 0;
     }
-    // The NUL's top bit moved down two is 0x20, a space.
+    // The NUL's top bit, moved down two, is its 0x20, a space: the bits
+    // below it are the text's bytes before the NUL, and from it on every
+    // byte takes a space.
+    const Word nulSpace = (zeros & (~zeros + 1)) >> 2;
     const auto count = static_cast<std::size_t>(std::countr_zero(zeros)) / 8 + 1;
-    StoreLowBytes(target, word | zeros >> 2, count);
-    return true;
+    if (blankTarget) {
+        const Word beforeNul = nulSpace - 1;
+        StoreWord(target, (word & beforeNul) | (kSpaces & ~beforeNul));
+    } else {
+        StoreLowBytes(target, word | nulSpace, count);
+    }
+    return count;
+}
+
+// After a text's placed bytes end at column end (its NUL, placed as a space,
+// not counted), the line is blank from the later of that and where it was
+// blank before.
+inline void PlacedUpTo(ExtractionLine& line, std::size_t end)
+{
+    line.blankFrom = std::max(line.blankFrom, static_cast<int>(end));
+}
+
+// The same for a text: placed where the line was blank, it leaves the line
+// blank from its end, whatever the line was before. Set apart so that a
+// placement does not wait for the one before it to store its end.
+inline void PlacedTextUpTo(ExtractionLine& line, std::size_t end, bool blank)
+{
+    if (blank) {
+        line.blankFrom = static_cast<int>(end);
+    } else {
+        PlacedUpTo(line, end);
+    }
 }
 
 // A NUL reaching the line is a space there: stored so as it is placed, the
@@ -186,6 +225,7 @@ inline char LineByte(char byte)
 inline void ClearLine(ExtractionLine& line)
 {
     std::memset(line.bytes, ' ', sizeof line.bytes);
+    line.blankFrom = 0;
 }
 
 inline void PlaceText(ExtractionLine& line, int column, const char* source, std::size_t available)
@@ -194,29 +234,31 @@ inline void PlaceText(ExtractionLine& line, int column, const char* source, std:
     const std::size_t room =
         std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
     char* target = line.bytes + column;
+    const bool blank = column >= line.blankFrom;
     // One pass, a word at a time: each word is stored whole until the one
     // that holds the NUL, which is stored up to it.
     std::size_t i = 0;
     for (; i + kWordBytes <= room; i += kWordBytes) {
-        if (PlaceWord(target + i, LoadWord(source + i))) {
+        if (const std::size_t count = PlaceWord(target + i, LoadWord(source + i), blank)) {
+            PlacedTextUpTo(line, column + i + count - 1, blank);
             return;
         }
     }
-    if (i == room) {
-        return;
-    }
-    if (room >= kWordBytes) {
+    if (i < room && room >= kWordBytes) {
         // The last word ends at room and overlaps the one before, which held
         // no NUL: the first NUL it finds lies in the bytes not yet placed.
-        PlaceWord(target + room - kWordBytes, LoadWord(source + room - kWordBytes));
+        i = room - kWordBytes;
+        const std::size_t count = PlaceWord(target + i, LoadWord(source + i), blank);
+        PlacedTextUpTo(line, column + (count == 0 ? room : i + count - 1), blank);
         return;
     }
     for (; i < room; ++i) {
         target[i] = LineByte(source[i]);
         if (source[i] == '\0') {
-            return;
+            break;
         }
     }
+    PlacedTextUpTo(line, column + i, blank);
 }
 
 inline void PlaceTerminatedText(ExtractionLine& line, int column, const char* text)
@@ -229,18 +271,21 @@ inline void PlaceTerminatedText(ExtractionLine& line, int column, const char* te
     // text's, and only when it lies in that byte's page (see LoadPageWord).
     // A word that would cross into the next page, and the last few bytes of
     // the room, are placed byte by byte, up to the NUL.
+    const bool blank = column >= line.blankFrom;
     std::size_t i = 0;
     for (; i + kWordBytes <= room && InOnePage(text + i); i += kWordBytes) {
-        if (PlaceWord(target + i, LoadPageWord(text + i))) {
+        if (const std::size_t count = PlaceWord(target + i, LoadPageWord(text + i), blank)) {
+            PlacedTextUpTo(line, column + i + count - 1, blank);
             return;
         }
     }
     for (; i < room; ++i) {
         target[i] = LineByte(text[i]);
         if (text[i] == '\0') {
-            return;
+            break;
         }
     }
+    PlacedTextUpTo(line, column + i, blank);
 }
 
 inline void StoreStampBytes(ExtractionLine& line, const std::uint8_t* source,
@@ -250,6 +295,7 @@ inline void StoreStampBytes(ExtractionLine& line, const std::uint8_t* source,
     for (int i = 0; i < kStampColumns; ++i) {
         line.bytes[F047 + i] = LineByte(static_cast<char>(source[offsets[i]]));
     }
+    PlacedUpTo(line, F047 + kStampColumns);
 }
 
 inline void FinishLine(ExtractionLine& line)
@@ -257,4 +303,5 @@ inline void FinishLine(ExtractionLine& line)
     line.bytes[kLineColumns] = '\r';
     line.bytes[kLineColumns + 1] = '\n';
     line.bytes[kLineColumns + 2] = '\0';
+    line.blankFrom = kLineBufferSize;
 }

@@ -108,6 +108,7 @@ void MarkAcceptedLine(ExtractionLine& line)
 {
     if (line.bytes[kMarkColumn] != ' ') {
         line.bytes[kMarkColumn] = 'C';
+        line_words::PlacedUpTo(line, kMarkColumn + 1);
     }
 }
 
@@ -190,7 +191,13 @@ private:
 void BuildVersion5FilterColumns(std::uint8_t* record, ExtractionLine& line)
 {
     PlaceLeadingColumns(record, line);
+    // The line stays known blank from where its texts end, though the stamp
+    // now stands in F047 to F057: CompleteVersion5Line stores the stamp again
+    // before it places anything behind it, so its placements there may store
+    // whole words over these columns, as over blank ones.
+    const int blankFrom = line.blankFrom;
     StoreStampBytes(line, record, kStampOffsets);
+    line.blankFrom = blankFrom;
 }
 
 void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line)
