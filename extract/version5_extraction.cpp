@@ -2,6 +2,8 @@
 // its source for the shared extraction flow.
 #include "extract/version5_extraction.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "extract/extraction_line.h"
@@ -70,12 +72,20 @@ inline void PlaceAddressedText(ExtractionLine& line, int column, const std::uint
     PlaceTerminatedText(line, column, address == 0 ? "" : text);
 }
 
+// Where the suffix starts: one byte behind the leading text's first NUL, or
+// behind all its room. Found by words, the record holding every byte that
+// they read, rather than by a call of memchr, which cost more than the scan.
 int SuffixOffset(const std::uint8_t* record)
 {
-    const void* end = std::memchr(record, 0, kLeadingTextRoom);
-    const int p = end == nullptr ? kLeadingTextRoom
-                                 : static_cast<int>(static_cast<const std::uint8_t*>(end) - record);
-    return p + 1;
+    using namespace line_words;
+    const auto* bytes = reinterpret_cast<const char*>(record);
+    for (int i = 0; i < kLeadingTextRoom; i += static_cast<int>(kWordBytes)) {
+        const Word zeros = ZeroBytes(LoadWord(bytes + i));
+        if (zeros != 0) {
+            return std::min(i + std::countr_zero(zeros) / 8, kLeadingTextRoom) + 1;
+        }
+    }
+    return kLeadingTextRoom + 1;
 }
 
 // The line's first steps, the same for the whole line and for the columns a
