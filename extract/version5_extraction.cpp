@@ -114,11 +114,11 @@ ModeFilter FilterOfMode(int mode)
     return row == nullptr ? ModeFilter::kNone : row->filter;
 }
 
+// Marks a finished line, which FinishLine has left known blank nowhere.
 void MarkAcceptedLine(ExtractionLine& line)
 {
     if (line.bytes[kMarkColumn] != ' ') {
         line.bytes[kMarkColumn] = 'C';
-        line_words::PlacedUpTo(line, kMarkColumn + 1);
     }
 }
 
