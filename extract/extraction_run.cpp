@@ -30,12 +30,13 @@ OutcomeStatus WriteRecords(RecordSource& source, OutputFile& output, int start, 
 {
     // A 64-bit counter, so that an end of INT32_MAX still ends the loop.
     for (std::int64_t n = start; n <= end; ++n) {
-        if (!source.ReadAndBuild(static_cast<int>(n), g_line)) {
+        const RecordLine record = source.ReadRecord(static_cast<int>(n), g_line);
+        if (record == RecordLine::kUnreadable) {
             notifier.Show(kMsgRecordNumberUnreadable);
             return OutcomeStatus::kFinishedAfterFailedRead;
         }
         ++outcome.itemsRead;
-        if (source.FinishIfKept(g_line)) {
+        if (record == RecordLine::kBuilt) {
             if (!WriteLine(output, g_line)) {
                 return OutcomeStatus::kOutputCannotWrite;
             }

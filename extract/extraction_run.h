@@ -9,6 +9,13 @@ class LogLibraryHold;
 class Notifier;
 struct ExtractionLine;
 
+// What became of one record.
+enum class RecordLine {
+    kUnreadable,  // the read failed
+    kDropped,     // the mode does not keep it
+    kBuilt,       // its line is finished and to be written
+};
+
 // What one kind of extraction supplies to the shared flow. It opens its
 // database when it is made, from the caller's hold on the library, and closes
 // it when it ends if the flow has not closed it before.
@@ -20,13 +27,9 @@ public:
     virtual bool IsOpen() const = 0;
     virtual const char* OpenFailureMessage() const = 0;
 
-    // Reads record n and builds its line, or what the mode's step reads of
-    // it; false when the read fails.
-    virtual bool ReadAndBuild(int recordNumber, ExtractionLine& line) = 0;
-
-    // The mode's last step on the line: finishes a line that the mode keeps
-    // and returns true, or returns false for one that it drops.
-    virtual bool FinishIfKept(ExtractionLine& line) = 0;
+    // Reads record n and, unless the mode drops it, builds its finished line
+    // in line, the mode's step taken.
+    virtual RecordLine ReadRecord(int recordNumber, ExtractionLine& line) = 0;
 
     virtual void CloseDatabase() = 0;
 };

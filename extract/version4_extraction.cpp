@@ -42,16 +42,14 @@ public:
 
     const char* OpenFailureMessage() const override { return kMsgVersion4DatabaseCannotOpen; }
 
-    bool ReadAndBuild(int recordNumber, ExtractionLine& line) override
+    RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
     {
         if (!m_database.Read(recordNumber)) {
-            return false;
+            return RecordLine::kUnreadable;
         }
         BuildVersion4Line(m_database.Context().bytes, line);
-        return true;
+        return RecordLine::kBuilt;
     }
-
-    bool FinishIfKept(ExtractionLine& /*line*/) override { return true; }
 
     void CloseDatabase() override { m_database.Close(); }
 

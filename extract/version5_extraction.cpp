@@ -39,6 +39,7 @@ constexpr int kSlashRuleBytes = 203;
 // The eleven stamp bytes that reach F047: "yy/mm/dd hh:mmZ" at offset 21
 // without its separators.
 constexpr int kStampOffsets[kStampColumns] = {21, 22, 24, 25, 27, 28, 30, 31, 33, 34, 35};
+constexpr char kBlankStamp[kStampColumns + 1] = "           ";
 
 // The record buffer is process-wide and never cleared here: bytes that a read
 // does not write keep what the previous record left.
@@ -88,18 +89,6 @@ int SuffixOffset(const std::uint8_t* record)
     return kLeadingTextRoom + 1;
 }
 
-// The line's first steps, the same for the whole line and for the columns a
-// filter reads: a clear line, the slash rule, the leading text, its suffix
-// and the reference code.
-void PlaceLeadingColumns(std::uint8_t* record, ExtractionLine& line)
-{
-    ClearLine(line);
-    ApplySlashRule(record);
-    PlaceRecordText(line, F000, record, kLeadingTextOffset);
-    PlaceRecordText(line, F007, record, SuffixOffset(record));
-    PlaceRecordText(line, F010, record, kCodeOffset);
-}
-
 // The row of a mode that reads the version-5 database, or nullptr.
 const ExtractionMode* Version5Mode(int mode)
 {
@@ -127,24 +116,20 @@ void BlankF064(ExtractionLine& line)
     std::memset(line.bytes + F064, ' ', kF064Width);
 }
 
-// The verdict of the mode's test on the code and stamp columns of line,
-// taken on a copy of the code, which the JCC and JCG tests may shorten: the
-// line stays as it is.
-bool PassesModeTest(ModeFilter filter, const ExtractionLine& line)
+// The reference code as the line shows it to a mode's test: the record's
+// code up to its first NUL or slash (which the slash rule makes a NUL), that
+// end as a space, and spaces behind it. In the line the bytes behind that
+// space are whatever the texts placed before the code left there, but no test
+// reads them: each stops at the first byte that is not a digit (JCC, JCG) or
+// not 0x30 to 0x3F (town), and a space is neither.
+void CopyCodeAsPlaced(const std::uint8_t* record, char (&code)[F016 - F010])
 {
-    char code[F016 - F010];
-    std::memcpy(code, line.bytes + F010, sizeof code);
-    switch (filter) {
-        case ModeFilter::kJcc:
-            return IsJccCode(code, line.bytes + F047) == 1;
-        case ModeFilter::kJcg:
-            return IsJcgCode(code) == 1;
-        case ModeFilter::kTown:
-            return IsTownCode(code) == 1;
-        case ModeFilter::kNone:
-            return true;
+    bool ended = false;
+    for (int i = 0; i < F016 - F010; ++i) {
+        const auto byte = static_cast<char>(record[kCodeOffset + i]);
+        ended = ended || byte == '\0' || byte == '/';
+        code[i] = ended ? ' ' : byte;
     }
-    return true;
 }
 
 class Version5Source final : public RecordSource {
@@ -158,35 +143,18 @@ public:
 
     const char* OpenFailureMessage() const override { return kMsgVersion5DatabaseCannotOpen; }
 
-    // The filtered modes build only the columns their test reads, and the
-    // rest of the line only for a record the test accepts.
-    bool ReadAndBuild(int recordNumber, ExtractionLine& line) override
+    // A record that the mode's test drops is told by its code alone, and its
+    // line is not built: most records of a log fail the JCG and town tests.
+    RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
     {
         if (!m_database.Read(recordNumber, g_version5Record)) {
-            return false;
+            return RecordLine::kUnreadable;
         }
-        if (m_mode.filter == ModeFilter::kNone) {
-            BuildVersion5Line(g_version5Record, line);
-        } else {
-            BuildVersion5FilterColumns(g_version5Record, line);
+        if (!PassesModeTest(m_mode.number, g_version5Record)) {
+            return RecordLine::kDropped;
         }
-        return true;
-    }
-
-    // The test on the columns built so far gives the step's verdict on the
-    // whole line: it reads no other column. It is taken without changing the
-    // line, the rest of which is then placed on it; the step runs on the
-    // whole line.
-    bool FinishIfKept(ExtractionLine& line) override
-    {
-        if (m_mode.filter == ModeFilter::kNone) {
-            return true;
-        }
-        if (!PassesModeTest(m_mode.filter, line)) {
-            return false;
-        }
-        CompleteVersion5Line(g_version5Record, line);
-        return ApplyModeStep(m_mode.number, line);
+        BuildVersion5Line(g_version5Record, line);
+        return ApplyModeStep(m_mode.number, line) ? RecordLine::kBuilt : RecordLine::kDropped;
     }
 
     void CloseDatabase() override { m_database.Close(); }
@@ -198,33 +166,18 @@ private:
 
 }  // namespace
 
-void BuildVersion5FilterColumns(std::uint8_t* record, ExtractionLine& line)
-{
-    PlaceLeadingColumns(record, line);
-    // The line stays known blank from where its texts end, though the stamp
-    // now stands in F047 to F057: CompleteVersion5Line stores the stamp again
-    // before it places anything behind it, so its placements there may store
-    // whole words over these columns, as over blank ones.
-    const int blankFrom = line.blankFrom;
-    StoreStampBytes(line, record, kStampOffsets);
-    line.blankFrom = blankFrom;
-}
-
 void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line)
 {
-    PlaceLeadingColumns(record, line);
-    CompleteVersion5Line(record, line);
-}
-
-void CompleteVersion5Line(const std::uint8_t* record, ExtractionLine& line)
-{
+    ClearLine(line);
+    ApplySlashRule(record);
+    PlaceRecordText(line, F000, record, kLeadingTextOffset);
+    PlaceRecordText(line, F007, record, SuffixOffset(record));
+    PlaceRecordText(line, F010, record, kCodeOffset);
     PlaceRecordText(line, F016, record, kText44Offset);
     PlaceAddressedText(line, F022, record, kAddress825);
     PlaceAddressedText(line, F029, record, kAddress829);
     PlaceAddressedText(line, F032, record, kAddress833);
     PlaceRecordText(line, F044, record, kText51Offset);
-    // All of F047 to F057, whatever the filter columns' stamp or the texts
-    // before left there.
     StoreStampBytes(line, record, kStampOffsets);
     PlaceRecordText(line, F058, record, kText57Offset);
     PlaceAddressedText(line, F061, record, kAddress821);
@@ -232,6 +185,29 @@ void CompleteVersion5Line(const std::uint8_t* record, ExtractionLine& line)
     PlaceAddressedText(line, F092, record, kAddress841);
     PlaceAddressedText(line, F146, record, kAddress845);
     FinishLine(line);
+}
+
+bool PassesModeTest(int mode, const std::uint8_t* record)
+{
+    const ModeFilter filter = FilterOfMode(mode);
+    if (filter == ModeFilter::kNone) {
+        return true;
+    }
+    char code[F016 - F010];
+    CopyCodeAsPlaced(record, code);
+    switch (filter) {
+        case ModeFilter::kJcc:
+            // The stamp decides only whether an accepted ward code keeps all
+            // six digits, never whether the code is accepted.
+            return IsJccCode(code, kBlankStamp) == 1;
+        case ModeFilter::kJcg:
+            return IsJcgCode(code) == 1;
+        case ModeFilter::kTown:
+            return IsTownCode(code) == 1;
+        case ModeFilter::kNone:
+            return true;
+    }
+    return true;
 }
 
 bool ApplyModeStep(int mode, ExtractionLine& line)

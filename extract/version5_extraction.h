@@ -15,15 +15,10 @@ struct ExtractionLine;
 // place, as the record's texts are split at their slashes.
 void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line);
 
-// Builds only what the filters of modes 3 to 5 read, code F010 to F015 and
-// stamp F047 to F057, as BuildVersion5Line would leave them, with the same
-// slash rule; no other column is built.
-void BuildVersion5FilterColumns(std::uint8_t* record, ExtractionLine& line);
-
-// Places the rest of the line on what BuildVersion5FilterColumns built from
-// the same record, and ends it: the line is then the one BuildVersion5Line
-// builds. BuildVersion5Line is the two steps at once.
-void CompleteVersion5Line(const std::uint8_t* record, ExtractionLine& line);
+// Whether the mode's test accepts the line that BuildVersion5Line would build
+// from record, told from the record's code alone and without changing it;
+// true for mode 2, which has no test.
+bool PassesModeTest(int mode, const std::uint8_t* record);
 
 // The mode's step on a finished line: runs its filter, marks column 46 and
 // blanks F064 as the mode requires. True when the line is to be written.
