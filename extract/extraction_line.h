@@ -3,6 +3,8 @@
 // extraction file is one such line.
 #pragma once
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstddef>
@@ -213,6 +215,48 @@ inline void PlacedTextUpTo(ExtractionLine& line, std::size_t end, bool blank)
     }
 }
 
+// Texts first go a block of 16 bytes at a time, with the SSE2 instructions
+// that both builds have: most texts of a log end within their first block,
+// in either build, where words of 8 or 4 bytes would take two or more turns
+// of a loop whose last turn varies with the text's length.
+using Block = __m128i;
+constexpr std::size_t kBlockBytes = sizeof(Block);
+
+inline Block LoadBlock(const char* bytes)
+{
+    return _mm_loadu_si128(reinterpret_cast<const Block*>(bytes));
+}
+
+// The block at bytes, read in one page as LoadPageWord reads a word.
+__attribute__((no_sanitize("address"))) inline Block LoadPageBlock(const char* bytes)
+{
+    return _mm_loadu_si128(reinterpret_cast<const Block*>(bytes));
+}
+
+inline bool BlockInOnePage(const char* bytes)
+{
+    return reinterpret_cast<std::uintptr_t>(bytes) % kPageBytes <= kPageBytes - kBlockBytes;
+}
+
+inline void StoreBlock(char* bytes, Block block)
+{
+    _mm_storeu_si128(reinterpret_cast<Block*>(bytes), block);
+}
+
+// One bit for each NUL of block, the first byte's lowest.
+inline unsigned NulBits(Block block)
+{
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_setzero_si128())));
+}
+
+// The first count bytes of block, then spaces.
+inline Block SpacesFrom(Block block, int count)
+{
+    const Block positions = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const Block kept = _mm_cmplt_epi8(positions, _mm_set1_epi8(static_cast<char>(count)));
+    return _mm_or_si128(_mm_and_si128(kept, block), _mm_andnot_si128(kept, _mm_set1_epi8(' ')));
+}
+
 // A NUL reaching the line is a space there: stored so as it is placed, the
 // line needs no pass of its own at the end.
 inline char LineByte(char byte)
@@ -235,9 +279,25 @@ inline void PlaceText(ExtractionLine& line, int column, const char* source, std:
         std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
     char* target = line.bytes + column;
     const bool blank = column >= line.blankFrom;
-    // One pass, a word at a time: each word is stored whole until the one
-    // that holds the NUL, which is stored up to it.
+    // One pass: each block and then each word is stored whole until the one
+    // that holds the NUL. On a blank target that block is stored whole, with
+    // spaces from the NUL on; elsewhere the words store up to the NUL.
     std::size_t i = 0;
+    for (; i + kBlockBytes <= room; i += kBlockBytes) {
+        const Block block = LoadBlock(source + i);
+        const unsigned nuls = NulBits(block);
+        if (nuls == 0) {
+            StoreBlock(target + i, block);
+            continue;
+        }
+        if (!blank) {
+            break;
+        }
+        const int count = std::countr_zero(nuls);
+        StoreBlock(target + i, SpacesFrom(block, count));
+        PlacedTextUpTo(line, column + i + static_cast<std::size_t>(count), blank);
+        return;
+    }
     for (; i + kWordBytes <= room; i += kWordBytes) {
         if (const std::size_t count = PlaceWord(target + i, LoadWord(source + i), blank)) {
             PlacedTextUpTo(line, column + i + count - 1, blank);
@@ -270,9 +330,25 @@ inline void PlaceTerminatedText(ExtractionLine& line, int column, const char* te
     // when the words before it held no NUL, so that its first byte is the
     // text's, and only when it lies in that byte's page (see LoadPageWord).
     // A word that would cross into the next page, and the last few bytes of
-    // the room, are placed byte by byte, up to the NUL.
+    // the room, are placed byte by byte, up to the NUL. Blocks go first, as
+    // in PlaceText, each read only within one page in the same way.
     const bool blank = column >= line.blankFrom;
     std::size_t i = 0;
+    for (; i + kBlockBytes <= room && BlockInOnePage(text + i); i += kBlockBytes) {
+        const Block block = LoadPageBlock(text + i);
+        const unsigned nuls = NulBits(block);
+        if (nuls == 0) {
+            StoreBlock(target + i, block);
+            continue;
+        }
+        if (!blank) {
+            break;
+        }
+        const int count = std::countr_zero(nuls);
+        StoreBlock(target + i, SpacesFrom(block, count));
+        PlacedTextUpTo(line, column + i + static_cast<std::size_t>(count), blank);
+        return;
+    }
     for (; i + kWordBytes <= room && InOnePage(text + i); i += kWordBytes) {
         if (const std::size_t count = PlaceWord(target + i, LoadPageWord(text + i), blank)) {
             PlacedTextUpTo(line, column + i + count - 1, blank);
