@@ -50,8 +50,6 @@ bool IsInWardWindow(const char* stamp)
 
 int IsJccCode(char* code, const char* stamp)
 {
-    const bool inWardWindow = IsInWardWindow(stamp);
-
     WorkCopy work;
     work.CopyFrom(code, kCodeLength);
     int length = 0;
@@ -63,7 +61,9 @@ int IsJccCode(char* code, const char* stamp)
         return 1;
     }
     if (length == kCodeLength) {
-        if (std::memcmp(work.text, kTokyoCityPrefix, 4) == 0 && inWardWindow) {
+        // The stamp is read only here: it decides no verdict, only whether
+        // a ward code stays whole.
+        if (std::memcmp(work.text, kTokyoCityPrefix, 4) == 0 && IsInWardWindow(stamp)) {
             return 1;
         }
         // A ward is counted as its city: keep the city's four digits.
