@@ -145,6 +145,8 @@ public:
 
     // A record that the mode's test drops is told by its code alone, and its
     // line is not built: most records of a log fail the JCG and town tests.
+    // It is left as read, without the slash rule; what the next read leaves
+    // of it gets the rule with that record, which changes nothing twice.
     RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
     {
         if (!m_database.Read(recordNumber, g_version5Record)) {
