@@ -187,15 +187,30 @@ void ReadyForTimedWrite(const fs::path& file, TimedFile state = TimedFile::kAbse
     sync();
 }
 
-// The figures of one extraction kind, medians of the repeat runs.
+// The figures of one extraction kind, medians of the repeat runs. The two
+// judged ratios are medians of each run's own ratio, taken of figures timed
+// one right after the other: a slow spell of the machine then weighs on both
+// sides of a ratio, where a ratio of medians may take them from different runs.
 struct ExtractionFigures {
     double seconds = 0;        // native, in-process
     double library = 0;        // native, the library's reads alone
     double copy = 0;           // cp of the native output file
+    double ratio = 0;          // seconds / (library + copy)
     double win32 = 0;          // Win32 under Wine, in-process; 0 when not measured
     double win32Library = 0;   // Win32 under Wine, the library's reads alone
     double nativeOnEmpty = 0;  // native, in-process, on a file made as Wine makes it
+    double ownRatio = 0;       // (win32 - win32Library) / (nativeOnEmpty - library)
 };
+
+// The Win32 own part over the native one; an own part lost in the noise is no
+// figure to judge.
+double OwnRatio(double win32, double win32Library, double native, double nativeLibrary)
+{
+    const double win32Own = win32 - win32Library;
+    const double nativeOwn = native - nativeLibrary;
+    return win32Own > 0 && nativeOwn > 0 ? win32Own / nativeOwn
+                                         : std::numeric_limits<double>::infinity();
+}
 
 // The runs of one kind, interleaved so that every side sees the same machine
 // state; medians after one warm-up of each. Each timed write creates its file
@@ -222,6 +237,8 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
     std::vector<double> win32;
     std::vector<double> win32Library;
     std::vector<double> nativeOnEmpty;
+    std::vector<double> ratio;
+    std::vector<double> ownRatio;
     for (int run = 0; run < repeat; ++run) {
         ReadyForTimedWrite(kind.outputName);
         Clock::time_point start = Clock::now();
@@ -234,6 +251,7 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
         start = Clock::now();
         ReadThroughLibrary(kind, count);
         library.push_back(SecondsSince(start));
+        ratio.push_back(seconds.back() / (library.back() + copy.back()));
         if (!timeWin32) {
             continue;
         }
@@ -250,13 +268,21 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
         }
         win32.push_back(extraction);
         win32Library.push_back(reads);
+        ownRatio.push_back(OwnRatio(extraction, reads, nativeOnEmpty.back(), library.back()));
     }
     fs::remove(copyName);
-    if (!timeWin32) {
-        return {Median(seconds), Median(library), Median(copy)};
+    ExtractionFigures figures;
+    figures.seconds = Median(seconds);
+    figures.library = Median(library);
+    figures.copy = Median(copy);
+    figures.ratio = Median(ratio);
+    if (timeWin32) {
+        figures.win32 = Median(win32);
+        figures.win32Library = Median(win32Library);
+        figures.nativeOnEmpty = Median(nativeOnEmpty);
+        figures.ownRatio = Median(ownRatio);
     }
-    return {Median(seconds), Median(library),      Median(copy),
-            Median(win32),   Median(win32Library), Median(nativeOnEmpty)};
+    return figures;
 }
 
 // Every extraction natively against its floor, and the Win32 build's own
@@ -289,13 +315,8 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
             MeasureExtraction(kind, count, repeat, win32Folder, win32Clock);
         const auto lines = fs::file_size(kind.outputName) / kLineBytesOnDisk;
         const double floor = figures.library + figures.copy;
-        const double ratio = figures.seconds / floor;
-        const double nativeOwn = figures.nativeOnEmpty - figures.library;
-        const double win32Own = figures.win32 - figures.win32Library;
-        // An own part lost in the noise is no figure to judge.
-        const double ownRatio = nativeOwn > 0 && win32Own > 0
-                                    ? win32Own / nativeOwn
-                                    : std::numeric_limits<double>::infinity();
+        const double ratio = figures.ratio;
+        const double ownRatio = figures.ownRatio;
         met = met && ratio <= kMaxRatioToFloor && !win32Clock.empty() &&
               ownRatio <= kMaxWin32OwnToNativeOwn;
         std::printf("%-24s %8ju %8.3f %8.3f %8.3f %8.3f %6.2f %6s", kind.label,
@@ -318,7 +339,9 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
     std::printf(
         "\nratio: seconds / floor s. own/native own: (Win32 seconds - Win32 library s) /\n"
         "(native s on empty - native library s), judged: the stand-in's reads under\n"
-        "Wine are not the program's, nor is ext4's flush of a truncated file.\n");
+        "Wine are not the program's, nor is ext4's flush of a truncated file. Both are\n"
+        "medians of the ratios of each run, so they may differ a little from the same\n"
+        "ratio of the medians shown.\n");
     return met;
 }
 
@@ -330,8 +353,8 @@ bool ReportConsoleProgram(int count, int repeat, const std::string& cli)
     std::printf(
         "\nThe native console program, whole processes, against the same extraction\n"
         "timed inside one process, median of %d runs each (target: within %.2fx;\n"
-        "the difference is start-up, loading and the final flush). cp s, cp of its\n"
-        "output, is shown only.\n\n",
+        "the difference is start-up, loading and the final flush; the ratio is the\n"
+        "median of each run's). cp s, cp of its output, is shown only.\n\n",
         repeat, kMaxConsoleToInProcess);
     std::printf("%-24s %8s %10s %7s %6s  %8s\n", "extraction", "seconds", "in-process", "ratio",
                 "target", "cp s");
@@ -348,6 +371,7 @@ bool ReportConsoleProgram(int count, int repeat, const std::string& cli)
         std::vector<double> seconds;
         std::vector<double> inProcess;
         std::vector<double> copy;
+        std::vector<double> ratios;
         for (int run = 0; run < repeat; ++run) {
             ReadyForTimedWrite(kind.outputName);
             Clock::time_point start = Clock::now();
@@ -357,13 +381,14 @@ bool ReportConsoleProgram(int count, int repeat, const std::string& cli)
             start = Clock::now();
             Extract(kind, count);
             inProcess.push_back(SecondsSince(start));
+            ratios.push_back(seconds.back() / inProcess.back());
             ReadyForTimedWrite(copyName);
             start = Clock::now();
             Run(copyCommand);
             copy.push_back(SecondsSince(start));
         }
         fs::remove(copyName);
-        const double ratio = Median(seconds) / Median(inProcess);
+        const double ratio = Median(ratios);
         met = met && ratio <= kMaxConsoleToInProcess;
         std::printf("%-24s %8.3f %10.3f %7.2f %6s  %8.3f\n", kind.label, Median(seconds),
                     Median(inProcess), ratio, Verdict(ratio <= kMaxConsoleToInProcess),
