@@ -257,11 +257,40 @@ inline Block SpacesFrom(Block block, int count)
     return _mm_or_si128(_mm_and_si128(kept, block), _mm_andnot_si128(kept, _mm_set1_epi8(' ')));
 }
 
+// What PlaceBlock did with a block of a text.
+enum class BlockPlacement {
+    kWhole,         // it held no NUL and was stored whole: the text goes on
+    kEnded,         // it held the NUL and was stored, spaces from the NUL on
+    kLeftForWords,  // it held the NUL, but the line is not blank there
+};
+
 // A NUL reaching the line is a space there: stored so as it is placed, the
 // line needs no pass of its own at the end.
 inline char LineByte(char byte)
 {
     return byte == '\0' ? ' ' : byte;
+}
+
+// Places block, the text's bytes from offset on, at column + offset. Blocks
+// go before words: each is stored whole until the one that holds the NUL. On
+// a blank target that one is stored whole as well, with spaces from the NUL
+// on; elsewhere the words store up to the NUL.
+inline BlockPlacement PlaceBlock(ExtractionLine& line, int column, std::size_t offset, Block block,
+                                 bool blank)
+{
+    char* target = line.bytes + column + offset;
+    const unsigned nuls = NulBits(block);
+    if (nuls == 0) {
+        StoreBlock(target, block);
+        return BlockPlacement::kWhole;
+    }
+    if (!blank) {
+        return BlockPlacement::kLeftForWords;
+    }
+    const int count = std::countr_zero(nuls);
+    StoreBlock(target, SpacesFrom(block, count));
+    PlacedTextUpTo(line, column + offset + static_cast<std::size_t>(count), blank);
+    return BlockPlacement::kEnded;
 }
 
 }  // namespace line_words
@@ -279,24 +308,17 @@ inline void PlaceText(ExtractionLine& line, int column, const char* source, std:
         std::min(available, static_cast<std::size_t>(kLineBufferSize - column));
     char* target = line.bytes + column;
     const bool blank = column >= line.blankFrom;
-    // One pass: each block and then each word is stored whole until the one
-    // that holds the NUL. On a blank target that block is stored whole, with
-    // spaces from the NUL on; elsewhere the words store up to the NUL.
+    // One pass: blocks, then words, each stored whole until the one that
+    // holds the NUL (see PlaceBlock).
     std::size_t i = 0;
     for (; i + kBlockBytes <= room; i += kBlockBytes) {
-        const Block block = LoadBlock(source + i);
-        const unsigned nuls = NulBits(block);
-        if (nuls == 0) {
-            StoreBlock(target + i, block);
-            continue;
+        const BlockPlacement placed = PlaceBlock(line, column, i, LoadBlock(source + i), blank);
+        if (placed == BlockPlacement::kEnded) {
+            return;
         }
-        if (!blank) {
+        if (placed == BlockPlacement::kLeftForWords) {
             break;
         }
-        const int count = std::countr_zero(nuls);
-        StoreBlock(target + i, SpacesFrom(block, count));
-        PlacedTextUpTo(line, column + i + static_cast<std::size_t>(count), blank);
-        return;
     }
     for (; i + kWordBytes <= room; i += kWordBytes) {
         if (const std::size_t count = PlaceWord(target + i, LoadWord(source + i), blank)) {
@@ -335,19 +357,13 @@ inline void PlaceTerminatedText(ExtractionLine& line, int column, const char* te
     const bool blank = column >= line.blankFrom;
     std::size_t i = 0;
     for (; i + kBlockBytes <= room && BlockInOnePage(text + i); i += kBlockBytes) {
-        const Block block = LoadPageBlock(text + i);
-        const unsigned nuls = NulBits(block);
-        if (nuls == 0) {
-            StoreBlock(target + i, block);
-            continue;
+        const BlockPlacement placed = PlaceBlock(line, column, i, LoadPageBlock(text + i), blank);
+        if (placed == BlockPlacement::kEnded) {
+            return;
         }
-        if (!blank) {
+        if (placed == BlockPlacement::kLeftForWords) {
             break;
         }
-        const int count = std::countr_zero(nuls);
-        StoreBlock(target + i, SpacesFrom(block, count));
-        PlacedTextUpTo(line, column + i + static_cast<std::size_t>(count), blank);
-        return;
     }
     for (; i + kWordBytes <= room && InOnePage(text + i); i += kWordBytes) {
         if (const std::size_t count = PlaceWord(target + i, LoadPageWord(text + i), blank)) {
