@@ -41,7 +41,7 @@ inline constexpr int kF064Width = F092 - F064;
 
 // The bytes of one line as it is built; the extraction flow owns the one it
 // builds every record in. Every byte from blankFrom on is a space: a text
-// placed there may store whole words, spaces behind its NUL included, where
+// placed there may store whole blocks or words, spaces behind its NUL, where
 // elsewhere it must leave the bytes behind its NUL as they are. Only
 // ClearLine makes a line known blank.
 struct ExtractionLine {

@@ -39,6 +39,7 @@ constexpr int kSlashRuleBytes = 203;
 // The eleven stamp bytes that reach F047: "yy/mm/dd hh:mmZ" at offset 21
 // without its separators.
 constexpr int kStampOffsets[kStampColumns] = {21, 22, 24, 25, 27, 28, 30, 31, 33, 34, 35};
+// The stamp that the JCC verdict is taken with: any stamp gives the same.
 constexpr char kBlankStamp[kStampColumns + 1] = "           ";
 
 // The record buffer is process-wide and never cleared here: bytes that a read
@@ -145,8 +146,9 @@ public:
 
     // A record that the mode's test drops is told by its code alone, and its
     // line is not built: most records of a log fail the JCG and town tests.
-    // It is left as read, without the slash rule; what the next read leaves
-    // of it gets the rule with that record, which changes nothing twice.
+    // It is left as read, without the slash rule: bytes of it that the next
+    // read leaves get the rule with that record, and the rule applied again
+    // changes nothing; CopyCodeAsPlaced reads a slash as the NUL it becomes.
     RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
     {
         if (!m_database.Read(recordNumber, g_version5Record)) {

@@ -193,6 +193,7 @@ TEST(Version5ModeStepTest, FilterThenMarkThenBlank)
         {2, "12345A", "XY", true, "12345A", "XY ", false},
         {3, "520101", "XYZ", true, "5201  ", "XYC", true},
         {3, "0101", "XY", true, "0101  ", "XY ", true},
+        {3, "100105", "XYZ", true, "100105", "XYC", true},
         {3, "5001", "XYZ", false, "", "", false},
         {4, "12345A", "XYZ", true, "12345 ", "XYC", true},
         {4, "12345", "", true, "12345 ", "   ", true},
