@@ -13,6 +13,12 @@ int IsJccCode(char* code, const char* stamp);
 // a space is shortened in place to its five digits.
 int IsJcgCode(char* code);
 
+// The verdicts of IsJccCode and IsJcgCode alone, as booleans, with the code
+// left as it is: whether its first six bytes make a city or ward code (four
+// digits, the first 0 to 4, or six digits) or a county code (five digits).
+bool AcceptsJccCode(const char* code);
+bool AcceptsJcgCode(const char* code);
+
 // Towns and villages: five bytes 0x30 to 0x3F and an upper-case letter. The
 // line is never changed.
 int IsTownCode(const char* code);

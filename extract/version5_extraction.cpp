@@ -39,8 +39,6 @@ constexpr int kSlashRuleBytes = 203;
 // The eleven stamp bytes that reach F047: "yy/mm/dd hh:mmZ" at offset 21
 // without its separators.
 constexpr int kStampOffsets[kStampColumns] = {21, 22, 24, 25, 27, 28, 30, 31, 33, 34, 35};
-// The stamp that the JCC verdict is taken with: any stamp gives the same.
-constexpr char kBlankStamp[kStampColumns + 1] = "           ";
 
 // The record buffer is process-wide and never cleared here: bytes that a read
 // does not write keep what the previous record left.
@@ -117,22 +115,6 @@ void BlankF064(ExtractionLine& line)
     std::memset(line.bytes + F064, ' ', kF064Width);
 }
 
-// The reference code as the line shows it to a mode's test: the record's
-// code up to its first NUL or slash (which the slash rule makes a NUL), that
-// end as a space, and spaces behind it. In the line the bytes behind that
-// space are whatever the texts placed before the code left there, but no test
-// reads them: each stops at the first byte that is not a digit (JCC, JCG) or
-// not 0x30 to 0x3F (town), and a space is neither.
-void CopyCodeAsPlaced(const std::uint8_t* record, char (&code)[F016 - F010])
-{
-    bool ended = false;
-    for (int i = 0; i < F016 - F010; ++i) {
-        const auto byte = static_cast<char>(record[kCodeOffset + i]);
-        ended = ended || byte == '\0' || byte == '/';
-        code[i] = ended ? ' ' : byte;
-    }
-}
-
 class Version5Source final : public RecordSource {
 public:
     Version5Source(const LogLibraryHold& library, const ExtractionMode& mode)
@@ -148,7 +130,8 @@ public:
     // line is not built: most records of a log fail the JCG and town tests.
     // It is left as read, without the slash rule: bytes of it that the next
     // read leaves get the rule with that record, and the rule applied again
-    // changes nothing; CopyCodeAsPlaced reads a slash as the NUL it becomes.
+    // changes nothing; PassesModeTest stops at a slash as at the NUL it
+    // becomes.
     RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
     {
         if (!m_database.Read(recordNumber, g_version5Record)) {
@@ -193,19 +176,18 @@ void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line)
 
 bool PassesModeTest(int mode, const std::uint8_t* record)
 {
-    const ModeFilter filter = FilterOfMode(mode);
-    if (filter == ModeFilter::kNone) {
-        return true;
-    }
-    char code[F016 - F010];
-    CopyCodeAsPlaced(record, code);
-    switch (filter) {
+    // The tests read the record's code as they would read it in the line. In
+    // the line the code ends at its first NUL or slash, with spaces behind
+    // it, but the verdicts are the same: each test stops at the first byte
+    // that is not a digit (JCC, JCG) or not 0x30 to 0x3F (town), and neither
+    // a NUL, a slash nor a space is one; nor is any of them the upper-case
+    // letter that a town code ends with.
+    const auto* code = reinterpret_cast<const char*>(record + kCodeOffset);
+    switch (FilterOfMode(mode)) {
         case ModeFilter::kJcc:
-            // The stamp decides only whether an accepted ward code keeps all
-            // six digits, never whether the code is accepted.
-            return IsJccCode(code, kBlankStamp) == 1;
+            return AcceptsJccCode(code);
         case ModeFilter::kJcg:
-            return IsJcgCode(code) == 1;
+            return AcceptsJcgCode(code);
         case ModeFilter::kTown:
             return IsTownCode(code) == 1;
         case ModeFilter::kNone:

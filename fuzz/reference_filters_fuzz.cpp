@@ -9,7 +9,8 @@
 // the one that the filter's rules give, worked out here directly from them;
 // the code changes only where and when the rules say (JCC: columns 14 and
 // 15 to spaces, JCG: column 15 to a space, town: never, and only on
-// acceptance). For the mode step of modes 2 to 5 on the whole line: the line
+// acceptance); AcceptsJccCode and AcceptsJcgCode give the same verdicts and
+// change nothing. For the mode step of modes 2 to 5 on the whole line: the line
 // is kept exactly when the mode's filter accepts, and changes only in the
 // filter's columns, the mark column 46 and, in modes 3 and 4, F064.
 #include <cstddef>
@@ -116,6 +117,9 @@ void CheckFiltersAlone(const std::string& code, const std::string& stamp)
 {
     const auto jccCode = Exact(code);
     const auto jccStamp = Exact(stamp);
+    // The verdicts alone come first, while the codes are still as given.
+    FUZZ_CHECK(AcceptsJccCode(jccCode.get()) == (Jcc(code, stamp).result == 1));
+    FUZZ_CHECK(AcceptsJcgCode(jccCode.get()) == (Jcg(code).result == 1));
     const int jcc = IsJccCode(jccCode.get(), jccStamp.get());
     const Outcome jccRule = Jcc(code, stamp);
     FUZZ_CHECK(jcc == jccRule.result);
