@@ -4,13 +4,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-// Large enough that a million-line extraction makes few system calls.
-constexpr std::size_t kBufferSize = 1 << 16;
-
-}  // namespace
-
 OutputFile::~OutputFile()
 {
     Close();
@@ -45,7 +38,7 @@ bool OutputFile::Flush()
     return !m_failed;
 }
 
-bool OutputFile::Write(const void* bytes, std::size_t count)
+bool OutputFile::WriteThroughBuffer(const void* bytes, std::size_t count)
 {
     if (m_failed || m_file == nullptr) {
         return false;

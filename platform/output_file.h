@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 class OutputFile {
@@ -17,8 +18,18 @@ public:
     // Creates the file, or empties an existing one. False when it cannot.
     bool Create(const char* name);
 
-    // Writes all bytes; false once any write has failed.
-    bool Write(const void* bytes, std::size_t count);
+    // Writes all bytes; false once any write has failed. A write that leaves
+    // room in the buffer is a copy alone, inline: a call for each line of an
+    // extraction cost more than the copy.
+    bool Write(const void* bytes, std::size_t count)
+    {
+        if (count < kBufferSize - m_used && !m_failed && m_file != nullptr) {
+            std::memcpy(m_buffer.get() + m_used, bytes, count);
+            m_used += count;
+            return true;
+        }
+        return WriteThroughBuffer(bytes, count);
+    }
 
     // Flushes and closes; false when anything written did not reach the file.
     bool Close();
@@ -26,6 +37,12 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
 
 private:
+    // Large enough that a million-line extraction makes few system calls.
+    static constexpr std::size_t kBufferSize = 1 << 16;
+
+    // Write for the bytes that fill the buffer, which is then handed on.
+    bool WriteThroughBuffer(const void* bytes, std::size_t count);
+
     // Hands what the buffer holds to the stream; false once a write failed.
     bool Flush();
 
