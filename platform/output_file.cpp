@@ -1,8 +1,46 @@
 // Checked binary output through the C runtime's streams.
 #include "platform/output_file.h"
 
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
+
+namespace {
+
+#ifdef O_BINARY
+constexpr int kBinaryMode = O_BINARY;
+#else
+constexpr int kBinaryMode = 0;  // POSIX has no text mode to turn off
+#endif
+
+// Read and write for everyone, less the umask, as fopen creates files.
+constexpr int kNewFileMode = 0666;
+
+// The stream of a file made new, or nullptr when a file of that name is there
+// already (or cannot be made). A new file is not opened with truncation, as
+// fopen's "wb" opens one: Wine truncates it to 0 bytes even when new, and
+// ext4 writes out a file truncated to 0 bytes at its close, all of it at
+// once, where it would otherwise write it in the background later.
+std::FILE* CreateNewFile(const char* name)
+{
+    const int handle = open(name, O_WRONLY | O_CREAT | O_EXCL | kBinaryMode, kNewFileMode);
+    if (handle < 0) {
+        return nullptr;
+    }
+    std::FILE* file = fdopen(handle, "wb");
+    if (file == nullptr) {
+        close(handle);
+    }
+    return file;
+}
+
+}  // namespace
 
 OutputFile::~OutputFile()
 {
@@ -13,7 +51,10 @@ bool OutputFile::Create(const char* name)
 {
     Close();
     m_failed = false;
-    m_file = std::fopen(name, "wb");
+    m_file = CreateNewFile(name);
+    if (m_file == nullptr) {
+        m_file = std::fopen(name, "wb");
+    }
     if (m_file == nullptr) {
         return false;
     }
