@@ -10,7 +10,6 @@
 //   extraction_timing extract KIND FOLDER   (one extraction, for the memory figure)
 //   extraction_timing lines CSV             (the line-building medians of a
 //                                            Google Benchmark CSV file)
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -164,54 +163,16 @@ std::string RunIn(const fs::path& folder, const std::vector<std::string>& argume
     return output;
 }
 
-// How a timed write finds its file.
-enum class TimedFile {
-    kAbsent,  // created by the write
-    kEmpty,   // there, and empty
-};
-
 // Makes file ready for a timed write, with everything else written out.
-// Most timed writes create their file: a file rewritten in place has its old
+// Every timed write creates its file: a file rewritten in place has its old
 // blocks freed first, and ext4, taking a file truncated to 0 bytes for one
 // being rewritten, starts writing the new contents out when it is closed,
 // which doubled the time of both the extraction and cp here and varied by
 // half from run to run. That is the file system's work, not the program's.
-void ReadyForTimedWrite(const fs::path& file, TimedFile state = TimedFile::kAbsent)
+void ReadyForTimedWrite(const fs::path& file)
 {
     fs::remove(file);
-    if (state == TimedFile::kEmpty) {
-        std::ofstream{file};
-    }
     sync();
-}
-
-// Wine creates every file by opening it and then truncating it to 0 bytes, so
-// a Win32 write always pays ext4's flush at its close (see ReadyForTimedWrite).
-// Its cost: output copied over an emptied file, of which only the close is
-// timed, where the flush happens. The close alone, not an extraction on an
-// emptied file less one on a new file: the difference of two extractions
-// varied by more than the flush itself. The copy is left for the next timed
-// write to remove before its sync: removed at once, with the writeback that
-// its close started still going, it made the next cp take 0.6 to 1.6 s
-// instead of 0.06.
-double FlushAtClose(const fs::path& output, const fs::path& scratch)
-{
-    ReadyForTimedWrite(scratch, TimedFile::kEmpty);
-    const int from = open(output.c_str(), O_RDONLY);
-    const int to = open(scratch.c_str(), O_WRONLY | O_TRUNC);
-    if (from < 0 || to < 0) {
-        FailTiming("cannot copy " + output.string());
-    }
-    std::vector<char> buffer(1 << 16);
-    for (ssize_t length; (length = read(from, buffer.data(), buffer.size())) > 0;) {
-        if (write(to, buffer.data(), static_cast<std::size_t>(length)) != length) {
-            FailTiming("cannot write " + scratch.string());
-        }
-    }
-    close(from);
-    const Clock::time_point start = Clock::now();
-    close(to);
-    return SecondsSince(start);
 }
 
 // The figures of one extraction kind, medians of the repeat runs. The two
@@ -225,17 +186,14 @@ struct ExtractionFigures {
     double ratio = 0;         // seconds / (library + copy)
     double win32 = 0;         // Win32 under Wine, in-process; 0 when not measured
     double win32Library = 0;  // Win32 under Wine, the library's reads alone
-    double flush = 0;         // the close of the output written over an emptied file
-    double ownRatio = 0;      // (win32 - win32Library - flush) / (seconds - library)
+    double ownRatio = 0;      // (win32 - win32Library) / (seconds - library)
 };
 
-// The Win32 own part, without the flush that Wine's way of creating files
-// costs, over the native own part; an own part lost in the noise is no figure
-// to judge.
-double OwnRatio(double win32, double win32Library, double flush, double native,
-                double nativeLibrary)
+// The Win32 own part over the native own part; an own part lost in the noise
+// is no figure to judge.
+double OwnRatio(double win32, double win32Library, double native, double nativeLibrary)
 {
-    const double win32Own = win32 - win32Library - flush;
+    const double win32Own = win32 - win32Library;
     const double nativeOwn = native - nativeLibrary;
     return win32Own > 0 && nativeOwn > 0 ? win32Own / nativeOwn
                                          : std::numeric_limits<double>::infinity();
@@ -244,8 +202,7 @@ double OwnRatio(double win32, double win32Library, double flush, double native,
 // The runs of one kind, interleaved so that every side sees the same machine
 // state; medians after one warm-up of each. Each timed write starts after a
 // sync (ReadyForTimedWrite), so that none pays for the writeback of another,
-// and creates its file, but for the copy whose close measures the flush. An
-// empty win32Clock leaves the Win32 build out.
+// and creates its file. An empty win32Clock leaves the Win32 build out.
 ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int repeat,
                                     const fs::path& win32Folder, const std::string& win32Clock)
 {
@@ -265,7 +222,6 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
     std::vector<double> library;
     std::vector<double> win32;
     std::vector<double> win32Library;
-    std::vector<double> flush;
     std::vector<double> ratio;
     std::vector<double> ownRatio;
     for (int run = 0; run < repeat; ++run) {
@@ -284,7 +240,6 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
         if (!timeWin32) {
             continue;
         }
-        flush.push_back(FlushAtClose(kind.outputName, copyName));
         ReadyForTimedWrite(win32Folder / kind.outputName);
         double extraction = 0;
         double reads = 0;
@@ -294,8 +249,7 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
         }
         win32.push_back(extraction);
         win32Library.push_back(reads);
-        ownRatio.push_back(
-            OwnRatio(extraction, reads, flush.back(), seconds.back(), library.back()));
+        ownRatio.push_back(OwnRatio(extraction, reads, seconds.back(), library.back()));
     }
     fs::remove(copyName);
     ExtractionFigures figures;
@@ -306,7 +260,6 @@ ExtractionFigures MeasureExtraction(const ExtractionKind& kind, int count, int r
     if (timeWin32) {
         figures.win32 = Median(win32);
         figures.win32Library = Median(win32Library);
-        figures.flush = Median(flush);
         figures.ownRatio = Median(ownRatio);
     }
     return figures;
@@ -324,19 +277,16 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
         "and cp of the extraction's own output file (target: within %.1fx floor).\n"
         "Win32: the same extraction of the Win32 build under Wine, timed in its own\n"
         "process by the Win32 clock program, so nothing of Wine's start-up counts.\n"
-        "Judged by its own part, seconds less library s and less flush s, against the\n"
-        "native own part, native seconds less native library s (target: within %.1fx).\n"
-        "flush s: Wine truncates every file it creates, and ext4 then writes the file\n"
-        "out when it is closed; measured as the close alone of the native output\n"
-        "copied over an emptied file.\n\n",
+        "Judged by its own part, seconds less library s, against the native own part,\n"
+        "native seconds less native library s (target: within %.1fx).\n\n",
         count, repeat, kMaxRatioToFloor, kMaxWin32OwnToNativeOwn);
-    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s %6s\n", "", "", "native", "",
-                "", "", "", "", "Win32", "", "", "own/", "");
-    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s %6s\n", "extraction", "lines",
+    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "", "", "native", "", "",
+                "", "", "", "Win32", "", "own/", "");
+    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "extraction", "lines",
                 "seconds", "library", "cp s", "floor s", "ratio", "target", "seconds", "library",
-                "flush", "native", "target");
-    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s %6s\n", "", "", "", "s", "", "",
-                "", "", "", "s", "s", "own", "");
+                "native", "target");
+    std::printf("%-24s %8s %8s %8s %8s %8s %6s %6s  %8s %8s %6s %6s\n", "", "", "", "s", "", "", "",
+                "", "", "s", "own", "");
     bool met = true;
     for (const ExtractionKind& kind : kExtractionKinds) {
         const ExtractionFigures figures =
@@ -351,10 +301,10 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
                     static_cast<std::uintmax_t>(lines), figures.seconds, figures.library,
                     figures.copy, floor, ratio, Verdict(ratio <= kMaxRatioToFloor));
         if (win32Clock.empty()) {
-            std::printf("  %8s %8s %6s %6s %6s\n", "-", "-", "-", "-", "NOT MEASURED");
+            std::printf("  %8s %8s %6s %6s\n", "-", "-", "-", "NOT MEASURED");
         } else {
-            std::printf("  %8.3f %8.3f %6.3f %6.2f %6s\n", figures.win32, figures.win32Library,
-                        figures.flush, ownRatio, Verdict(ownRatio <= kMaxWin32OwnToNativeOwn));
+            std::printf("  %8.3f %8.3f %6.2f %6s\n", figures.win32, figures.win32Library, ownRatio,
+                        Verdict(ownRatio <= kMaxWin32OwnToNativeOwn));
         }
     }
     if (win32Clock.empty()) {
@@ -364,11 +314,10 @@ bool ReportExtractions(int count, int repeat, const fs::path& win32Folder,
             "counts as missed.\n");
     }
     std::printf(
-        "\nratio: seconds / floor s. own/native own: (Win32 seconds - Win32 library s -\n"
-        "flush s) / (native seconds - native library s), judged: the stand-in's reads\n"
-        "under Wine are not the program's, nor is ext4's flush of a truncated file. Both\n"
-        "are medians of the ratios of each run, so they may differ a little from the\n"
-        "same ratio of the medians shown.\n");
+        "\nratio: seconds / floor s. own/native own: (Win32 seconds - Win32 library s) /\n"
+        "(native seconds - native library s), judged: the stand-in's reads under Wine\n"
+        "are not the program's. Both are medians of the ratios of each run, so they may\n"
+        "differ a little from the same ratio of the medians shown.\n");
     return met;
 }
 
