@@ -2,6 +2,7 @@
 #include "platform/output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #ifdef _WIN32
 #include <io.h>
 #else
@@ -19,8 +20,13 @@ constexpr int kBinaryMode = O_BINARY;
 constexpr int kBinaryMode = 0;  // POSIX has no text mode to turn off
 #endif
 
-// Read and write for everyone, less the umask, as fopen creates files.
+// Readable and writable, as fopen creates files: for everyone, less the
+// umask, on POSIX; the Windows runtime takes only these two bits.
+#ifdef _WIN32
+constexpr int kNewFileMode = _S_IREAD | _S_IWRITE;
+#else
 constexpr int kNewFileMode = 0666;
+#endif
 
 // The stream of a file made new, or nullptr when a file of that name is there
 // already (or cannot be made). A new file is not opened with truncation, as
