@@ -130,8 +130,8 @@ public:
     // line is not built: most records of a log fail the JCG and town tests.
     // It is left as read, without the slash rule: bytes of it that the next
     // read leaves get the rule with that record, and the rule applied again
-    // changes nothing; PassesModeTest stops at a slash as at the NUL it
-    // becomes.
+    // changes nothing; to PassesModeTest a slash ends the code as the NUL it
+    // becomes does.
     RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
     {
         if (!m_database.Read(recordNumber, g_version5Record)) {
@@ -178,10 +178,10 @@ bool PassesModeTest(int mode, const std::uint8_t* record)
 {
     // The tests read the record's code as they would read it in the line. In
     // the line the code ends at its first NUL or slash, with spaces behind
-    // it, but the verdicts are the same: each test stops at the first byte
-    // that is not a digit (JCC, JCG) or not 0x30 to 0x3F (town), and neither
-    // a NUL, a slash nor a space is one; nor is any of them the upper-case
-    // letter that a town code ends with.
+    // it, but the verdicts are the same: each test counts only the bytes
+    // before the first that is not a digit (JCC, JCG) or not 0x30 to 0x3F
+    // (town), and neither a NUL, a slash nor a space is one; nor is any of
+    // them the upper-case letter that a town code ends with.
     const auto* code = reinterpret_cast<const char*>(record + kCodeOffset);
     switch (FilterOfMode(mode)) {
         case ModeFilter::kJcc:
