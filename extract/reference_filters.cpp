@@ -95,8 +95,7 @@ int IsJccCode(char* code, const char* stamp)
     if (ward &&
         !(std::memcmp(work.text, kTokyoCityPrefix, kCityLength) == 0 && IsInWardWindow(stamp))) {
         // A ward is counted as its city: keep the city's four digits.
-        code[4] = ' ';
-        code[5] = ' ';
+        std::memset(code + kCityLength, ' ', kCodeLength - kCityLength);
     }
     return 1;
 }
