@@ -71,11 +71,11 @@ void PlaceText(ExtractionLine& line, int column, const char* source, std::size_t
 // line has room for is placed.
 void PlaceTerminatedText(ExtractionLine& line, int column, const char* text);
 
-// Stores the byte source[offsets[i]] into column F047 + i for each of the
-// eleven stamp columns, whatever its value (NUL as a space). One call per
-// line, not one per byte: the stamp is stored on every record.
-void StoreStampBytes(ExtractionLine& line, const std::uint8_t* source,
-                     const int (&offsets)[kStampColumns]);
+// Stores the stamp "yy/mm/dd hh:mmZ" at stamp into F047 without its
+// separators, whatever its bytes (NUL as a space). The byte after the stamp
+// is read too, never placed. One call per line, not one per byte: the stamp
+// is stored on every record.
+void StoreStamp(ExtractionLine& line, const std::uint8_t* stamp);
 
 // Ends the line with CR, LF and NUL.
 void FinishLine(ExtractionLine& line);
@@ -380,13 +380,23 @@ inline void PlaceTerminatedText(ExtractionLine& line, int column, const char* te
     PlacedTextUpTo(line, column + i, blank);
 }
 
-inline void StoreStampBytes(ExtractionLine& line, const std::uint8_t* source,
-                            const int (&offsets)[kStampColumns])
+inline void StoreStamp(ExtractionLine& line, const std::uint8_t* stamp)
 {
     using namespace line_words;
-    for (int i = 0; i < kStampColumns; ++i) {
-        line.bytes[F047 + i] = LineByte(static_cast<char>(source[offsets[i]]));
-    }
+    // Two characters between each separator: five pairs, and the zone letter
+    // with the byte after it, each read as one 16-bit lane.
+    const auto pair = [stamp](int offset) {
+        std::uint16_t bytes;
+        std::memcpy(&bytes, stamp + offset, sizeof bytes);
+        return static_cast<short>(bytes);
+    };
+    const Block read = _mm_setr_epi16(pair(0), pair(3), pair(6), pair(9), pair(12), pair(14), 0, 0);
+    const Block nuls = _mm_cmpeq_epi8(read, _mm_setzero_si128());
+    const Block characters = _mm_or_si128(read, _mm_and_si128(nuls, _mm_set1_epi8(' ')));
+    // The eleven bytes as eight and four, overlapping by one, by stores alone.
+    _mm_storel_epi64(reinterpret_cast<Block*>(line.bytes + F047), characters);
+    const auto last = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_srli_si128(characters, 7)));
+    std::memcpy(line.bytes + F047 + 7, &last, sizeof last);
     PlacedUpTo(line, F047 + kStampColumns);
 }
 

@@ -24,9 +24,9 @@ constexpr int kText79Offset = 79;
 constexpr int kText108Offset = 108;
 constexpr int kText163Offset = 163;
 
-// The eleven stamp bytes that reach F047: "yy/mm/dd hh:mmZ" at offset 12
-// without its separators.
-constexpr int kStampOffsets[kStampColumns] = {12, 13, 15, 16, 18, 19, 21, 22, 24, 25, 26};
+// The stamp "yy/mm/dd hh:mmZ", whose characters without the separators
+// reach F047.
+constexpr int kStampOffset = 12;
 
 void PlaceContextText(ExtractionLine& line, int column, const std::uint8_t* context, int offset)
 {
@@ -70,7 +70,7 @@ void BuildVersion4Line(const std::uint8_t* context, ExtractionLine& line)
     PlaceContextText(line, F029, context, kText44Offset);
     PlaceContextText(line, F032, context, kText66Offset);
     PlaceContextText(line, F044, context, kText62Offset);
-    StoreStampBytes(line, context, kStampOffsets);
+    StoreStamp(line, context + kStampOffset);
     PlaceContextText(line, F058, context, kText28Offset);
     PlaceContextText(line, F061, context, kText32Offset);
     PlaceContextText(line, F064, context, kText79Offset);

@@ -36,9 +36,9 @@ constexpr int kLeadingTextRoom = 20;
 // The slash rule covers the bytes a line can be built from.
 constexpr int kSlashRuleBytes = 203;
 
-// The eleven stamp bytes that reach F047: "yy/mm/dd hh:mmZ" at offset 21
-// without its separators.
-constexpr int kStampOffsets[kStampColumns] = {21, 22, 24, 25, 27, 28, 30, 31, 33, 34, 35};
+// The stamp "yy/mm/dd hh:mmZ", whose characters without the separators
+// reach F047.
+constexpr int kStampOffset = 21;
 
 // The record buffer is process-wide and never cleared here: bytes that a read
 // does not write keep what the previous record left.
@@ -165,7 +165,7 @@ void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line)
     PlaceAddressedText(line, F029, record, kAddress829);
     PlaceAddressedText(line, F032, record, kAddress833);
     PlaceRecordText(line, F044, record, kText51Offset);
-    StoreStampBytes(line, record, kStampOffsets);
+    StoreStamp(line, record + kStampOffset);
     PlaceRecordText(line, F058, record, kText57Offset);
     PlaceAddressedText(line, F061, record, kAddress821);
     PlaceAddressedText(line, F064, record, kAddress837);
