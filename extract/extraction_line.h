@@ -1,6 +1,6 @@
-// The extraction line: 200 fixed columns, then CR LF, built in a buffer of
-// 203 bytes and written with one string write. Every record of every
-// extraction file is one such line.
+// The extraction line: 200 fixed columns, then CR LF, built in 203 bytes of
+// which the first 202 are written. Every record of every extraction file is
+// one such line.
 #pragma once
 
 #include <emmintrin.h>
@@ -10,8 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-
-class OutputFile;
 
 inline constexpr int kLineBufferSize = 203;
 inline constexpr int kLineColumns = 200;
@@ -39,13 +37,13 @@ inline constexpr int kStampColumns = 11;
 inline constexpr int kMarkColumn = 46;
 inline constexpr int kF064Width = F092 - F064;
 
-// The bytes of one line as it is built; the extraction flow owns the one it
-// builds every record in. Every byte from blankFrom on is a space: a text
-// placed there may store whole blocks or words, spaces behind its NUL, where
-// elsewhere it must leave the bytes behind its NUL as they are. Only
-// ClearLine makes a line known blank.
+// A line as it is built: the kLineBufferSize bytes at bytes, which the caller
+// keeps, and how far they are known blank. Every byte from blankFrom on is a
+// space: a text placed there may store whole blocks or words, spaces behind
+// its NUL, where elsewhere it must leave the bytes behind its NUL as they
+// are. Only ClearLine makes a line known blank.
 struct ExtractionLine {
-    char bytes[kLineBufferSize];
+    char* bytes;
     int blankFrom = kLineBufferSize;
 };
 
@@ -79,9 +77,6 @@ void StoreStamp(ExtractionLine& line, const std::uint8_t* stamp);
 
 // Ends the line with CR, LF and NUL.
 void FinishLine(ExtractionLine& line);
-
-// Writes the 202 bytes of the finished line; false when the write failed.
-bool WriteLine(OutputFile& output, const ExtractionLine& line);
 
 // The placements' word-at-a-time helpers.
 namespace line_words {
@@ -297,7 +292,7 @@ inline BlockPlacement PlaceBlock(ExtractionLine& line, int column, std::size_t o
 
 inline void ClearLine(ExtractionLine& line)
 {
-    std::memset(line.bytes, ' ', sizeof line.bytes);
+    std::memset(line.bytes, ' ', kLineBufferSize);
     line.blankFrom = 0;
 }
 

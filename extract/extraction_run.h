@@ -7,7 +7,6 @@
 
 class LogLibraryHold;
 class Notifier;
-struct ExtractionLine;
 
 // What became of one record.
 enum class RecordLine {
@@ -28,8 +27,8 @@ public:
     virtual const char* OpenFailureMessage() const = 0;
 
     // Reads record n and, unless the mode drops it, builds its finished line
-    // in line, the mode's step taken.
-    virtual RecordLine ReadRecord(int recordNumber, ExtractionLine& line) = 0;
+    // in the kLineBufferSize bytes at line, the mode's step taken.
+    virtual RecordLine ReadRecord(int recordNumber, char* line) = 0;
 
     virtual void CloseDatabase() = 0;
 };

@@ -42,7 +42,7 @@ public:
 
     const char* OpenFailureMessage() const override { return kMsgVersion4DatabaseCannotOpen; }
 
-    RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
+    RecordLine ReadRecord(int recordNumber, char* line) override
     {
         if (!m_database.Read(recordNumber)) {
             return RecordLine::kUnreadable;
@@ -59,8 +59,9 @@ private:
 
 }  // namespace
 
-void BuildVersion4Line(const std::uint8_t* context, ExtractionLine& line)
+void BuildVersion4Line(const std::uint8_t* context, char* lineBytes)
 {
+    ExtractionLine line{lineBytes};
     ClearLine(line);
     PlaceContextText(line, F000, context, kCallsignOffset);
     PlaceContextText(line, F007, context, kSuffixOffset);

@@ -7,11 +7,10 @@
 #include "extract/operation_outcome.h"
 
 class Notifier;
-struct ExtractionLine;
 
-// Builds the finished extraction line from the record at the start of a
-// 724-byte version-4 context.
-void BuildVersion4Line(const std::uint8_t* context, ExtractionLine& line);
+// Builds the finished extraction line in the kLineBufferSize bytes at
+// lineBytes from the record at the start of a 724-byte version-4 context.
+void BuildVersion4Line(const std::uint8_t* context, char* lineBytes);
 
 // Extracts records start to end inclusive; every outcome is reported through
 // the notifier and returned.

@@ -103,16 +103,16 @@ ModeFilter FilterOfMode(int mode)
 }
 
 // Marks a finished line, which FinishLine has left known blank nowhere.
-void MarkAcceptedLine(ExtractionLine& line)
+void MarkAcceptedLine(char* line)
 {
-    if (line.bytes[kMarkColumn] != ' ') {
-        line.bytes[kMarkColumn] = 'C';
+    if (line[kMarkColumn] != ' ') {
+        line[kMarkColumn] = 'C';
     }
 }
 
-void BlankF064(ExtractionLine& line)
+void BlankF064(char* line)
 {
-    std::memset(line.bytes + F064, ' ', kF064Width);
+    std::memset(line + F064, ' ', kF064Width);
 }
 
 class Version5Source final : public RecordSource {
@@ -132,7 +132,7 @@ public:
     // read leaves get the rule with that record, and the rule applied again
     // changes nothing; to PassesModeTest a slash ends the code as the NUL it
     // becomes does.
-    RecordLine ReadRecord(int recordNumber, ExtractionLine& line) override
+    RecordLine ReadRecord(int recordNumber, char* line) override
     {
         if (!m_database.Read(recordNumber, g_version5Record)) {
             return RecordLine::kUnreadable;
@@ -153,8 +153,9 @@ private:
 
 }  // namespace
 
-void BuildVersion5Line(std::uint8_t* record, ExtractionLine& line)
+void BuildVersion5Line(std::uint8_t* record, char* lineBytes)
 {
+    ExtractionLine line{lineBytes};
     ClearLine(line);
     ApplySlashRule(record);
     PlaceRecordText(line, F000, record, kLeadingTextOffset);
@@ -196,25 +197,25 @@ bool PassesModeTest(int mode, const std::uint8_t* record)
     return true;
 }
 
-bool ApplyModeStep(int mode, ExtractionLine& line)
+bool ApplyModeStep(int mode, char* line)
 {
     switch (FilterOfMode(mode)) {
         case ModeFilter::kJcc:
-            if (IsJccCode(line.bytes + F010, line.bytes + F047) != 1) {
+            if (IsJccCode(line + F010, line + F047) != 1) {
                 return false;
             }
             MarkAcceptedLine(line);
             BlankF064(line);
             return true;
         case ModeFilter::kJcg:
-            if (IsJcgCode(line.bytes + F010) != 1) {
+            if (IsJcgCode(line + F010) != 1) {
                 return false;
             }
             MarkAcceptedLine(line);
             BlankF064(line);
             return true;
         case ModeFilter::kTown:
-            if (IsTownCode(line.bytes + F010) != 1) {
+            if (IsTownCode(line + F010) != 1) {
                 return false;
             }
             MarkAcceptedLine(line);

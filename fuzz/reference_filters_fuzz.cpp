@@ -154,10 +154,10 @@ void CheckModeStep(const std::string& finished, int mode)
             expected.replace(F064, kF064Width, kF064Width, ' ');
         }
     }
-    const auto line = std::make_unique<ExtractionLine>();
-    std::memcpy(line->bytes, finished.data(), kLineBufferSize);
-    FUZZ_CHECK(ApplyModeStep(mode, *line) == (rule.result == 1));
-    FUZZ_CHECK(std::memcmp(line->bytes, expected.data(), kLineBufferSize) == 0);
+    const auto line = std::make_unique<char[]>(kLineBufferSize);
+    std::memcpy(line.get(), finished.data(), kLineBufferSize);
+    FUZZ_CHECK(ApplyModeStep(mode, line.get()) == (rule.result == 1));
+    FUZZ_CHECK(std::memcmp(line.get(), expected.data(), kLineBufferSize) == 0);
 }
 
 }  // namespace

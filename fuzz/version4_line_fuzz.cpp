@@ -74,10 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string before(reinterpret_cast<const char*>(context.get()), kVersion4ContextSize);
 
     // Its own allocation, so that a write past the line is a finding.
-    const auto built = std::make_unique<ExtractionLine>();
-    BuildVersion4Line(context.get(), *built);
+    const auto built = std::make_unique<char[]>(kLineBufferSize);
+    BuildVersion4Line(context.get(), built.get());
 
-    const char* line = built->bytes;
+    const char* line = built.get();
     FUZZ_CHECK(std::memchr(line, '\0', kLineColumns) == nullptr);
     FUZZ_CHECK(line[200] == '\r' && line[201] == '\n' && line[202] == '\0');
     const Line expected = ExpectedLine(context.get());

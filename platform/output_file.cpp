@@ -69,7 +69,9 @@ bool OutputFile::Create(const char* name)
     // call, which costs more than building a line. A stream that refuses to be
     // unbuffered still works, with its own buffer behind this one.
     if (!m_buffer) {
-        m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+        // The room lies behind the buffer's kBufferSize bytes whenever they
+        // are nearly full: the writes keep them less than full.
+        m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize + kRoomBytes);
     }
     m_used = 0;
     (void)std::setvbuf(m_file, nullptr, _IONBF, 0);
@@ -103,6 +105,19 @@ bool OutputFile::WriteThroughBuffer(const void* bytes, std::size_t count)
             return false;
         }
     }
+    return true;
+}
+
+bool OutputFile::WriteFullBuffer()
+{
+    const std::size_t behind = m_used - kBufferSize;
+    m_used = kBufferSize;
+    if (m_failed || !Flush()) {
+        m_used = 0;
+        return false;
+    }
+    std::memcpy(m_buffer.get(), m_buffer.get() + kBufferSize, behind);
+    m_used = behind;
     return true;
 }
 

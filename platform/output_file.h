@@ -31,6 +31,23 @@ public:
         return WriteThroughBuffer(bytes, count);
     }
 
+    // How many bytes the room holds.
+    static constexpr std::size_t kRoomBytes = 256;
+
+    // The room for the next bytes, at the end of what the buffer holds: the
+    // caller writes them there and keeps them with Commit, so that they are
+    // never copied. Only while the file is open, and up to the next call on
+    // the file.
+    char* Room() { return m_buffer.get() + m_used; }
+
+    // Keeps the first count bytes of the room as written, count at most
+    // kRoomBytes; false once any write has failed.
+    bool Commit(std::size_t count)
+    {
+        m_used += count;
+        return m_used < kBufferSize ? !m_failed : WriteFullBuffer();
+    }
+
     // Flushes and closes; false when anything written did not reach the file.
     bool Close();
 
@@ -42,6 +59,10 @@ private:
 
     // Write for the bytes that fill the buffer, which is then handed on.
     bool WriteThroughBuffer(const void* bytes, std::size_t count);
+
+    // Hands on the first kBufferSize bytes of the buffer, which Commit has
+    // filled, and keeps what lies behind them.
+    bool WriteFullBuffer();
 
     // Hands what the buffer holds to the stream; false once a write failed.
     bool Flush();

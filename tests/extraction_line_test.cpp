@@ -18,7 +18,8 @@ void Place(ExtractionLine& line, int column, const std::string& text)
 
 TEST(ExtractionLineTest, EmptyLineIsTwoHundredSpacesAndCrLf)
 {
-    ExtractionLine built{};
+    char bytes[kLineBufferSize];
+    ExtractionLine built{bytes};
     ClearLine(built);
     FinishLine(built);
     EXPECT_EQ(std::string(kLineColumns, ' ') + "\r\n", FinishedLine(built));
@@ -33,7 +34,8 @@ struct OverlapCase {
 
 TEST(ExtractionLineTest, LongerTextRunsOnUntilTheNextPlacementOverwritesIt)
 {
-    ExtractionLine built{};
+    char bytes[kLineBufferSize];
+    ExtractionLine built{bytes};
     const OverlapCase cases[] = {
         // P and its NUL overwrite columns 7 and 8; column 9 keeps the J.
         {"ten then one", {{F000, "ABCDEFGHIJ"}, {F007, "P"}}, "ABCDEFGP J"},
@@ -54,7 +56,8 @@ TEST(ExtractionLineTest, LongerTextRunsOnUntilTheNextPlacementOverwritesIt)
 
 TEST(ExtractionLineTest, LastFieldKeepsFiftyFourBytesAndTheLineEndStays)
 {
-    ExtractionLine built{};
+    char bytes[kLineBufferSize];
+    ExtractionLine built{bytes};
     const std::string text60 = std::string(30, 'a') + std::string(30, 'b');
     ClearLine(built);
     Place(built, F146, text60);
@@ -66,11 +69,11 @@ TEST(ExtractionLineTest, NothingIsWrittenPastPosition202)
 {
     // The bytes right after the line, which a write past it would change.
     struct {
-        ExtractionLine line;
+        char line[kLineBufferSize];
         char guard[16];
     } guarded{};
     std::memset(guarded.guard, 'g', sizeof guarded.guard);
-    ExtractionLine& built = guarded.line;
+    ExtractionLine built{guarded.line};
     const std::string text(300, 'x');
     ClearLine(built);
     PlaceText(built, F146, text.c_str(), text.size() + 1);
@@ -84,7 +87,8 @@ TEST(ExtractionLineTest, NothingIsWrittenPastPosition202)
 
 TEST(ExtractionLineTest, PlacementReadsNoMoreThanAvailable)
 {
-    ExtractionLine built{};
+    char bytes[kLineBufferSize];
+    ExtractionLine built{bytes};
     const char unterminated[4] = {'W', 'X', 'Y', 'Z'};
     ClearLine(built);
     PlaceText(built, F032, unterminated, 3);

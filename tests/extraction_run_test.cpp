@@ -122,6 +122,21 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
     }
 }
 
+// Enough lines that the write buffer's end falls inside a line, twice: each
+// line still reaches the file whole and in its place.
+TEST_F(ExtractionFlowTest, LinesAcrossTheWriteBufferEndReachTheFileWhole)
+{
+    constexpr int kRecords = 700;  // 141,400 bytes of lines
+    std::vector<std::string> callsigns;
+    for (int n = 1; n <= kRecords; ++n) {
+        callsigns.push_back("JA" + std::to_string(1000 + n));
+    }
+    WriteVersion4Log(callsigns);
+    EXPECT_EQ(OutcomeStatus::kFinished, ExtractVersion4(1, kRecords, m_notifier).status);
+    EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
+    EXPECT_EQ(callsigns, LineFields("TARVEK4_EXT_DAT.TXT", F000, 6));
+}
+
 TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
 {
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "3");

@@ -11,10 +11,15 @@
 #include "extract/extraction_line.h"
 #include "tests/test_support.h"
 
-// The 202 bytes that a write of the finished line puts on disk.
+// The 202 bytes that a write of the finished line at line puts on disk.
+inline std::string FinishedLine(const char* line)
+{
+    return std::string(line, kLineBytesOnDisk);
+}
+
 inline std::string FinishedLine(const ExtractionLine& line)
 {
-    return std::string(line.bytes, kLineBytesOnDisk);
+    return FinishedLine(line.bytes);
 }
 
 // A line holding each text from its column on, spaces elsewhere, and CR LF.

@@ -31,7 +31,7 @@ private:
 class Version4LineTest : public testing::Test {
 protected:
     Version4Record m_record;
-    ExtractionLine m_built{};
+    char m_built[kLineBufferSize]{};
 };
 
 TEST_F(Version4LineTest, EachTextGoesToItsField)

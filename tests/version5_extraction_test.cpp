@@ -52,7 +52,7 @@ private:
 class Version5LineTest : public testing::Test {
 protected:
     Version5Record m_record;
-    ExtractionLine m_built{};
+    char m_built[kLineBufferSize]{};
 };
 
 // The seven texts reached by address, in the order of kAddressOffsets.
@@ -187,7 +187,7 @@ struct ModeCase {
 
 TEST(Version5ModeStepTest, FilterThenMarkThenBlank)
 {
-    ExtractionLine built{};
+    char built[kLineBufferSize]{};
     const ModeCase cases[] = {
         {2, "520101", "XYZ", true, "520101", "XYZ", false},
         {2, "12345A", "XY", true, "12345A", "XY ", false},
