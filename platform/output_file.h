@@ -15,6 +15,12 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
+    // What is written is handed on in pieces of this size, and at the close.
+    // Large pieces cost the file system less: 202 MB written into a new file
+    // took 46 ms in pieces of 64 KiB, 39 to 43 ms in pieces of 256 KiB to
+    // 1 MiB. Half a MiB ran the extractions fastest.
+    static constexpr std::size_t kBufferSize = 1 << 19;
+
     // Creates the file, or empties an existing one. False when it cannot.
     bool Create(const char* name);
 
@@ -54,9 +60,6 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
 
 private:
-    // Large enough that a million-line extraction makes few system calls.
-    static constexpr std::size_t kBufferSize = 1 << 16;
-
     // Write for the bytes that fill the buffer, which is then handed on.
     bool WriteThroughBuffer(const void* bytes, std::size_t count);
 

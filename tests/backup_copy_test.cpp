@@ -15,6 +15,7 @@
 #include "extract/extraction_texts.h"
 #include "loglib/extraction_modes.h"
 #include "platform/notifier.h"
+#include "platform/output_file.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -29,11 +30,12 @@ const Messages kCannotWrite = {CannotWriteMessage(kBackupOutputName)};
 const std::string kFiveLines = "L1\r\nL2\r\nL3\r\nL4\r\nL5\r\n";
 const std::string k250 = std::string(200, 'a') + std::string(50, 'b');
 const std::string k200 = std::string(200, 'c');
-// 1000 lines of 199 characters: far more output than one 64 KiB buffer.
+// Lines of 199 characters, more than two write buffers' worth of output.
+constexpr int kManyLines = 2 * static_cast<int>(OutputFile::kBufferSize) / 201 + 1;
 std::string ManyLines()
 {
     std::string lines;
-    for (int i = 0; i < 1000; ++i) {
+    for (int i = 0; i < kManyLines; ++i) {
         lines += std::string(199, 'x') + "\r\n";
     }
     return lines;
@@ -153,11 +155,12 @@ struct FullDeviceRow {
     Messages messages;
 };
 
-// Under 64 KiB of output the failure shows when the file is closed, above it
-// at a write; an empty output writes nothing and so finishes.
+// Under a write buffer's worth of output the failure shows when the file is
+// closed, above it at a write; an empty output writes nothing and so
+// finishes.
 const FullDeviceRow kFullDeviceRows[] = {
     {"fails_at_close", kFiveLines, 1, 5, kCannotWrite},
-    {"fails_at_write", ManyLines(), 1, 1000, kCannotWrite},
+    {"fails_at_write", ManyLines(), 1, kManyLines, kCannotWrite},
     {"nothing_to_write", kFiveLines, 6, 9, kFinished},
 };
 

@@ -15,6 +15,7 @@
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
+#include "platform/output_file.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
@@ -126,7 +127,8 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
 // line still reaches the file whole and in its place.
 TEST_F(ExtractionFlowTest, LinesAcrossTheWriteBufferEndReachTheFileWhole)
 {
-    constexpr int kRecords = 700;  // 141,400 bytes of lines
+    constexpr int kRecords = 2 * static_cast<int>(OutputFile::kBufferSize) / kLineBytesOnDisk + 1;
+    static_assert(2 * OutputFile::kBufferSize % kLineBytesOnDisk != 0);
     std::vector<std::string> callsigns;
     for (int n = 1; n <= kRecords; ++n) {
         callsigns.push_back("JA" + std::to_string(1000 + n));
@@ -326,7 +328,8 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
 
 TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 {
-    constexpr int kRecords = 2000;  // 404,000 bytes of lines
+    // Lines for two write buffers, so that the first write fails before the end.
+    constexpr int kRecords = 2 * static_cast<int>(OutputFile::kBufferSize) / kLineBytesOnDisk;
     WriteVersion5Log(ManyVersion5Records(kRecords));
     ExtractVersion5(1, kRecords, 2, m_notifier);
     EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, m_notifier.Messages());
