@@ -44,12 +44,26 @@ constexpr int kStampOffset = 21;
 // does not write keep what the previous record left.
 std::uint8_t g_version5Record[kVersion5RecordSize];
 
+// The block with each slash turned into NUL.
+line_words::Block WithoutSlashes(line_words::Block block)
+{
+    return _mm_andnot_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('/')), block);
+}
+
 void ApplySlashRule(std::uint8_t* record)
 {
-    // Every byte is stored back, changed or not, so that the loop vectorises.
-    for (int i = 0; i < kSlashRuleBytes; ++i) {
-        record[i] = record[i] == '/' ? std::uint8_t{0} : record[i];
+    using namespace line_words;
+    // By whole blocks: twelve, then one that ends with the rule's last byte
+    // and overlaps the twelfth, where a loop by bytes took eleven turns for
+    // the last eleven. That one is read before any is stored, so that its
+    // read waits for no store, and stored last; the rule gives the bytes
+    // both blocks hold the same value either way.
+    auto* bytes = reinterpret_cast<char*>(record);
+    const Block last = WithoutSlashes(LoadBlock(bytes + kSlashRuleBytes - kBlockBytes));
+    for (std::size_t i = 0; i + kBlockBytes <= kSlashRuleBytes; i += kBlockBytes) {
+        StoreBlock(bytes + i, WithoutSlashes(LoadBlock(bytes + i)));
     }
+    StoreBlock(bytes + kSlashRuleBytes - kBlockBytes, last);
 }
 
 void PlaceRecordText(ExtractionLine& line, int column, const std::uint8_t* record, int offset)
