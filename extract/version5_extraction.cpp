@@ -129,7 +129,7 @@ void BlankF064(char* line)
     std::memset(line + F064, ' ', kF064Width);
 }
 
-// PassesModeTest and ApplyModeStep for the mode's filter.
+// PassesModeTest for the mode's filter.
 bool PassesFilter(ModeFilter filter, const std::uint8_t* record)
 {
     // The tests read the record's code as they would read it in the line. In
@@ -152,6 +152,7 @@ bool PassesFilter(ModeFilter filter, const std::uint8_t* record)
     return true;
 }
 
+// ApplyModeStep for the mode's filter.
 bool TakeFilterStep(ModeFilter filter, char* line)
 {
     switch (filter) {

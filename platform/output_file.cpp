@@ -80,7 +80,9 @@ bool OutputFile::Create(const char* name)
 
 bool OutputFile::Flush()
 {
-    if (m_used != 0 && std::fwrite(m_buffer.get(), 1, m_used, m_file) != m_used) {
+    // Once a write has failed, nothing more is written: bytes after a gap
+    // would land out of place.
+    if (!m_failed && m_used != 0 && std::fwrite(m_buffer.get(), 1, m_used, m_file) != m_used) {
         m_failed = true;
     }
     m_used = 0;
@@ -112,7 +114,7 @@ bool OutputFile::WriteFullBuffer()
 {
     const std::size_t behind = m_used - kBufferSize;
     m_used = kBufferSize;
-    if (m_failed || !Flush()) {
+    if (m_failed || m_file == nullptr || !Flush()) {
         m_used = 0;
         return false;
     }

@@ -51,7 +51,7 @@ public:
     bool Commit(std::size_t count)
     {
         m_used += count;
-        return m_used < kBufferSize ? !m_failed : WriteFullBuffer();
+        return m_used < kBufferSize ? !m_failed && m_file != nullptr : WriteFullBuffer();
     }
 
     // Flushes and closes; false when anything written did not reach the file.

@@ -136,7 +136,11 @@ TEST_F(ExtractionFlowTest, LinesAcrossTheWriteBufferEndReachTheFileWhole)
     WriteVersion4Log(callsigns);
     EXPECT_EQ(OutcomeStatus::kFinished, ExtractVersion4(1, kRecords, m_notifier).status);
     EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
-    EXPECT_EQ(callsigns, LineFields("TARVEK4_EXT_DAT.TXT", F000, 6));
+    std::vector<std::string> expected;
+    for (const std::string& callsign : callsigns) {
+        expected.push_back(ExpectedLine({{F000, callsign}}));
+    }
+    EXPECT_EQ(expected, OutputLines("TARVEK4_EXT_DAT.TXT"));
 }
 
 TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
