@@ -13,8 +13,8 @@
 namespace {
 
 // Every line is built where it is written, in the room at the end of the
-// output file's buffer: built apart and then copied there, the lines took a
-// tenth more of an extraction's own time.
+// output file's buffer: built apart and then copied there, the lines took up
+// to a tenth more of an extraction's own time.
 static_assert(OutputFile::kRoomBytes >= kLineBufferSize);
 
 OperationOutcome Stopped(OutcomeStatus status)

@@ -89,7 +89,7 @@ bool OutputFile::Flush()
     return !m_failed;
 }
 
-bool OutputFile::WriteThroughBuffer(const void* bytes, std::size_t count)
+bool OutputFile::Write(const void* bytes, std::size_t count)
 {
     if (m_failed || m_file == nullptr) {
         return false;

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 class OutputFile {
@@ -24,18 +23,8 @@ public:
     // Creates the file, or empties an existing one. False when it cannot.
     bool Create(const char* name);
 
-    // Writes all bytes; false once any write has failed. A write that leaves
-    // room in the buffer is a copy alone, inline: a call for each line of an
-    // extraction cost more than the copy.
-    bool Write(const void* bytes, std::size_t count)
-    {
-        if (count < kBufferSize - m_used && !m_failed && m_file != nullptr) {
-            std::memcpy(m_buffer.get() + m_used, bytes, count);
-            m_used += count;
-            return true;
-        }
-        return WriteThroughBuffer(bytes, count);
-    }
+    // Writes all bytes; false once any write has failed.
+    bool Write(const void* bytes, std::size_t count);
 
     // How many bytes the room holds.
     static constexpr std::size_t kRoomBytes = 256;
@@ -60,9 +49,6 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
 
 private:
-    // Write for the bytes that fill the buffer, which is then handed on.
-    bool WriteThroughBuffer(const void* bytes, std::size_t count);
-
     // Hands on the first kBufferSize bytes of the buffer, which Commit has
     // filled, and keeps what lies behind them.
     bool WriteFullBuffer();
