@@ -17,9 +17,10 @@ constexpr std::string_view kCountWord = "count";
 constexpr std::string_view kExtractWord = "extract";
 constexpr std::string_view kUseSettingsOption = "--use-settings";
 
+// Windows' own console tools take /? for help, and many take -?.
 bool IsHelpOption(std::string_view argument)
 {
-    return argument == "--help" || argument == "-h";
+    return argument == "--help" || argument == "-h" || argument == "-?" || argument == "/?";
 }
 
 // Anything that starts with '-' but a negative number.
@@ -146,6 +147,8 @@ std::string CliHelp()
     std::string help = std::string(kCliProgramName) + " " + TARVEK_DCONV_VERSION +
                        ": the Extraction of tarvek_dconv, without a window\n\n" + CliUsage();
     help +=
+        "\n"
+        "--help, -h, -? and /? print this help, wherever they stand, and run nothing.\n"
         "\n"
         "count prints the record count of the mode's database: -1 when the mode has\n"
         "none or it cannot be opened. extract writes records START to END (mode 0:\n"

@@ -32,7 +32,7 @@ struct CliArguments {
 // word (backup, ver4, ver5, jcc, jcg, town; letter case does not matter).
 // Record numbers are whole decimal numbers that fit an int, a '-' sign
 // included, so that a negative start reaches the range check as in the
-// dialog. "--help" or "-h" anywhere asks for the usage text.
+// dialog. "--help", "-h", "-?" or "/?" anywhere asks for the usage text.
 CliArguments ParseCliArguments(const std::vector<std::string_view>& arguments);
 
 // The forms of the command line, one a line.

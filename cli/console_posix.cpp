@@ -25,6 +25,8 @@ void StandardConsole::PrintError(std::string_view text)
     WriteBytes(stderr, text);
 }
 
+void PrepareUnattendedRun() {}
+
 std::vector<std::string> ProgramArguments(int argc, char** argv)
 {
     return {argv + 1, argv + argc};

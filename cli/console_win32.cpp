@@ -43,6 +43,11 @@ void StandardConsole::PrintError(std::string_view text)
     Write(STD_ERROR_HANDLE, stderr, text);
 }
 
+void PrepareUnattendedRun()
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS);
+}
+
 std::vector<std::string> ProgramArguments(int, char**)
 {
     int count = 0;

@@ -9,6 +9,7 @@
 
 int main(int argc, char** argv)
 {
+    PrepareUnattendedRun();
     const std::vector<std::string> arguments = ProgramArguments(argc, argv);
     const std::vector<std::string_view> views(arguments.begin(), arguments.end());
     StandardConsole console;

@@ -63,6 +63,10 @@ const RightRow kRightRows[] = {
     {{"--use-settings", "--use-settings", "count"}, FromSettings(Count(0))},
     {{"--help"}, kHelp},
     {{"-h"}, kHelp},
+    {{"/?"}, kHelp},
+    {{"-?"}, kHelp},
+    {{"count", "jcc", "/?"}, kHelp},
+    {{"-?", "extract", "2"}, kHelp},
     {{"extract", "2", "--help"}, kHelp},
     {{"--bogus", "--help"}, kHelp},
 };
@@ -108,6 +112,10 @@ const WrongRow kWrongRows[] = {
     {{"--settings", "count", "2"}, "--settings"},
     {{"count", "2", "-x"}, "-x"},
     {{"count", "2", "-"}, "-"},
+    {{"/h"}, "/h"},
+    {{"?"}, "?"},
+    {{"count", "2", "/?x"}, ""},
+    {{"-??", "count", "2"}, "-??"},
 };
 
 TEST(CliArgumentsTest, WrongArgumentsAreNamed)

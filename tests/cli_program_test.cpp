@@ -197,7 +197,8 @@ TEST(CliProgramTest, UseSettingsTakesTheModeFromTheFile)
 }
 
 // Wrong arguments: the reason and the usage on the error stream, nothing
-// run, nothing loaded, no file touched. --help prints the help alone.
+// run, nothing loaded, no file touched. --help, and Windows' /? and -?,
+// print the help alone.
 TEST(CliProgramTest, WrongArgumentsAndHelp)
 {
     ScratchFolder scratch;
@@ -214,10 +215,12 @@ TEST(CliProgramTest, WrongArgumentsAndHelp)
         EXPECT_EQ(0U, run.errors.find(std::string(kCliProgramName) + ": "));
         EXPECT_NE(std::string::npos, run.errors.find(CliUsage()));
     }
-    const Outcome help = RunProgram({"--help"});
-    EXPECT_EQ(kExitSuccess, help.status);
-    EXPECT_EQ(CliHelp(), help.printed);
-    EXPECT_EQ("", help.errors);
+    for (const std::string_view option : {"--help", "/?", "-?"}) {
+        const Outcome help = RunProgram({option});
+        EXPECT_EQ(kExitSuccess, help.status) << option;
+        EXPECT_EQ(CliHelp(), help.printed) << option;
+        EXPECT_EQ("", help.errors) << option;
+    }
     EXPECT_EQ(before, FolderContents());
     EXPECT_EQ("", StandinTrace());
 }

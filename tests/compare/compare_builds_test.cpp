@@ -99,6 +99,8 @@ std::vector<CommandRow> CommandRows()
 {
     std::vector<CommandRow> rows = {
         {"help", Log::kDemo, {"--help"}, 0},
+        {"help_slash_question", Log::kDemo, {"/?"}, 0},
+        {"help_dash_question", Log::kDemo, {"-?"}, 0},
         {"no_command", Log::kDemo, {}, 2},
         {"unknown_mode", Log::kDemo, {"extract", "jcx", "1", "2"}, 2},
         {"full_width_number", Log::kDemo, {"extract", "jcc", "１", "2"}, 2}};
