@@ -6,7 +6,7 @@ set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
 set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
-# The minimum processor is one with SSE2 (every x86 processor since 2003; Windows 8
+# The minimum processor is one with SSE2 (Pentium 4, Athlon 64 and later; Windows 8
 # and later require it): the line's text copies and the version-5 slash rule
 # vectorise only with it. Windows guarantees only 4-byte stack alignment to the
 # callbacks it makes, so functions that keep SSE values on the stack realign it.
