@@ -11,10 +11,10 @@
 #include <string>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_output.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"
-#include "platform/output_file.h"
 #include "standin/database_writer.h"
 
 namespace {
@@ -148,7 +148,7 @@ BENCHMARK(BM_Version5LineAndModeStep)->DenseRange(2, 5);
 void BM_BuildAndWriteVersion4Line(benchmark::State& state)
 {
     const auto context = MakeVersion4Context();
-    OutputFile output;
+    ExtractionOutput output;
     if (!output.Create("/dev/null")) {
         state.SkipWithError("cannot open /dev/null");
         return;

@@ -5,17 +5,17 @@
 #include <string>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_output.h"
 #include "extract/extraction_texts.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
-#include "platform/output_file.h"
 
 namespace {
 
 // Every line is built where it is written, in the room at the end of the
 // output file's buffer: built apart and then copied there, the lines took up
 // to a tenth more of an extraction's own time.
-static_assert(OutputFile::kRoomBytes >= kLineBufferSize);
+static_assert(ExtractionOutput::kRoomBytes >= kLineBufferSize);
 
 OperationOutcome Stopped(OutcomeStatus status)
 {
@@ -27,7 +27,7 @@ OperationOutcome Stopped(OutcomeStatus status)
 // Reads, builds and writes records start to end, counted into the outcome,
 // until a read fails (reported here) or a write does. How the records ended:
 // finished, finished after a failed read, or not written.
-OutcomeStatus WriteRecords(RecordSource& source, OutputFile& output, int start, int end,
+OutcomeStatus WriteRecords(RecordSource& source, ExtractionOutput& output, int start, int end,
                            Notifier& notifier, OperationOutcome& outcome)
 {
     // A 64-bit counter, so that an end of INT32_MAX still ends the loop.
@@ -61,7 +61,7 @@ OperationOutcome RunExtraction(LogLibraryHold& library, RecordSource& source,
         notifier.Show(source.OpenFailureMessage());
         return Stopped(OutcomeStatus::kDatabaseCannotOpen);
     }
-    OutputFile output;
+    ExtractionOutput output;
     if (!output.Create(outputName)) {
         notifier.Show(std::string(outputName) + kMsgSuffixCannotCreate);
         return Stopped(OutcomeStatus::kOutputCannotCreate);

@@ -9,9 +9,6 @@
 #include <unistd.h>
 #endif
 
-#include <algorithm>
-#include <cstring>
-
 namespace {
 
 #ifdef O_BINARY
@@ -64,63 +61,22 @@ bool OutputFile::Create(const char* name)
     if (m_file == nullptr) {
         return false;
     }
-    // The writes are gathered here and handed to an unbuffered stream a whole
-    // buffer at a time: the runtime's write takes a lock and copies for every
-    // call, which costs more than building a line. A stream that refuses to be
-    // unbuffered still works, with its own buffer behind this one.
-    if (!m_buffer) {
-        // The room lies behind the buffer's kBufferSize bytes whenever they
-        // are nearly full: the writes keep them less than full.
-        m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize + kRoomBytes);
-    }
-    m_used = 0;
+    // The writers hand on whole buffers: the runtime's buffer would only copy
+    // them once more. A stream that refuses to be unbuffered still works,
+    // with its own buffer behind the writer's.
     (void)std::setvbuf(m_file, nullptr, _IONBF, 0);
     return true;
 }
 
-bool OutputFile::Flush()
-{
-    // Once a write has failed, nothing more is written: bytes after a gap
-    // would land out of place.
-    if (!m_failed && m_used != 0 && std::fwrite(m_buffer.get(), 1, m_used, m_file) != m_used) {
-        m_failed = true;
-    }
-    m_used = 0;
-    return !m_failed;
-}
-
 bool OutputFile::Write(const void* bytes, std::size_t count)
 {
-    if (m_failed || m_file == nullptr) {
+    if (!IsWritable()) {
         return false;
     }
-    // The buffer is filled to its end before it is handed on, so that the
-    // file is written in whole blocks of its size, as the page cache likes.
-    const auto* from = static_cast<const char*>(bytes);
-    while (count > 0) {
-        const std::size_t part = std::min(count, kBufferSize - m_used);
-        std::memcpy(m_buffer.get() + m_used, from, part);
-        m_used += part;
-        from += part;
-        count -= part;
-        if (m_used == kBufferSize && !Flush()) {
-            return false;
-        }
+    if (std::fwrite(bytes, 1, count, m_file) != count) {
+        m_failed = true;
     }
-    return true;
-}
-
-bool OutputFile::WriteFullBuffer()
-{
-    const std::size_t behind = m_used - kBufferSize;
-    m_used = kBufferSize;
-    if (m_failed || m_file == nullptr || !Flush()) {
-        m_used = 0;
-        return false;
-    }
-    std::memcpy(m_buffer.get(), m_buffer.get() + kBufferSize, behind);
-    m_used = behind;
-    return true;
+    return !m_failed;
 }
 
 bool OutputFile::Close()
@@ -130,7 +86,7 @@ bool OutputFile::Close()
     }
     // Flushed on its own first: the Windows runtime under Wine reports a failed
     // flush from fflush, but fclose still returns success.
-    const bool flushed = Flush() && std::fflush(m_file) == 0;
+    const bool flushed = !m_failed && std::fflush(m_file) == 0;
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (!flushed || !closed) {

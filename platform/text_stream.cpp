@@ -1,6 +1,8 @@
 // Text-stream reading and writing over binary files.
 #include "platform/text_stream.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -79,13 +81,58 @@ void TextInputFile::Close()
     }
 }
 
+TextOutputFile::~TextOutputFile()
+{
+    Close();
+}
+
+bool TextOutputFile::Create(const char* name)
+{
+    Close();
+    return m_file.Create(name);
+}
+
+bool TextOutputFile::Put(const char* bytes, std::size_t count)
+{
+    if (!m_file.IsWritable()) {
+        return false;
+    }
+    // The buffer is filled to its end before it is handed on, so that the
+    // file is written in whole blocks of its size, as the page cache likes.
+    while (count > 0) {
+        const std::size_t part = std::min(count, kBufferSize - m_used);
+        std::memcpy(m_buffer.data() + m_used, bytes, part);
+        m_used += part;
+        bytes += part;
+        count -= part;
+        if (m_used == kBufferSize && !Flush()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TextOutputFile::Flush()
+{
+    const bool written = m_file.Write(m_buffer.data(), m_used);
+    m_used = 0;
+    return written;
+}
+
 bool TextOutputFile::Write(std::string_view text)
 {
     for (std::size_t lineFeed = text.find('\n'); lineFeed != std::string_view::npos;
          lineFeed = text.find('\n')) {
-        m_file.Write(text.data(), lineFeed);
-        m_file.Write("\r\n", 2);
+        Put(text.data(), lineFeed);
+        Put("\r\n", 2);
         text.remove_prefix(lineFeed + 1);
     }
-    return m_file.Write(text.data(), text.size());
+    return Put(text.data(), text.size());
+}
+
+bool TextOutputFile::Close()
+{
+    // A failed write of the rest shows in the close's result.
+    (void)Flush();
+    return m_file.Close();
 }

@@ -4,6 +4,7 @@
 // stores each LF as CR LF and every other byte unchanged.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdio>
 #include <string_view>
@@ -40,16 +41,34 @@ private:
 // A file written as a text stream, every write and the close checked.
 class TextOutputFile {
 public:
-    // Creates the file, or empties an existing one. False when it cannot.
-    bool Create(const char* name) { return m_file.Create(name); }
+    // What is written is handed on in pieces of this size, and at the close:
+    // the texts are small (the settings file, a range of backup lines), and
+    // so the buffer lives in the object instead of on the heap.
+    static constexpr std::size_t kBufferSize = 4096;
 
-    // Writes text with each line feed stored as CR LF; false once any write
-    // has failed.
+    TextOutputFile() = default;
+    ~TextOutputFile();
+    TextOutputFile(const TextOutputFile&) = delete;
+    TextOutputFile& operator=(const TextOutputFile&) = delete;
+
+    // Creates the file, or empties an existing one. False when it cannot.
+    bool Create(const char* name);
+
+    // Writes text with each line feed stored as CR LF; false when the file is
+    // not open or once any write has failed.
     bool Write(std::string_view text);
 
     // False when anything written did not reach the file.
-    bool Close() { return m_file.Close(); }
+    bool Close();
 
 private:
+    // Gathers the bytes, handing on the buffer whenever it is full.
+    bool Put(const char* bytes, std::size_t count);
+
+    // Hands on what the buffer holds; false once a write has failed.
+    bool Flush();
+
     OutputFile m_file;
+    std::array<char, kBufferSize> m_buffer;
+    std::size_t m_used = 0;
 };

@@ -2,14 +2,8 @@
 #include "program/extraction_app.h"
 
 #include "program/extraction_dlg.h"
-#include "program/user_guide.h"
 
 CExtractionApp theApp;
-
-CExtractionApp::CExtractionApp()
-    : WinApp({kHtmlGuideFileName, kTextGuideFileName, kMsgGuideCannotOpen})
-{
-}
 
 // The whole working life of the program is the dialog's modal loop; nothing
 // is saved when it ends.

@@ -1,12 +1,11 @@
 // The application object: runs the main dialog modally; the process ends
-// when the user closes it. Its help command opens the program's user guides.
+// when the user closes it.
 #pragma once
 
 #include "window/app.h"
 
 class CExtractionApp final : public WinApp {
 public:
-    CExtractionApp();
     void InitInstance() override;
 };
 

@@ -7,6 +7,7 @@
 #include "loglib/log_library.h"
 #include "platform/decimal.h"
 #include "program/dialog_texts.h"
+#include "program/user_guide.h"
 #include "res/resource.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"
@@ -39,7 +40,8 @@ const CommandRoute<CExtractionDlg> CExtractionDlg::kCommandRoutes[] = {
 };
 
 CExtractionDlg::CExtractionDlg(HINSTANCE instance)
-    : Dialog(instance, IDD_EXTRACTION_DIALOG),
+    : Dialog(instance, IDD_EXTRACTION_DIALOG,
+             {kHtmlGuideFileName, kTextGuideFileName, kMsgGuideCannotOpen}),
       m_hIcon(LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP_ICON)))
 {
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -15,7 +16,7 @@
 #include "extract/extraction_texts.h"
 #include "loglib/extraction_modes.h"
 #include "platform/notifier.h"
-#include "platform/output_file.h"
+#include "platform/text_stream.h"
 #include "tests/test_support.h"
 
 namespace fs = std::filesystem;
@@ -30,8 +31,11 @@ const Messages kCannotWrite = {CannotWriteMessage(kBackupOutputName)};
 const std::string kFiveLines = "L1\r\nL2\r\nL3\r\nL4\r\nL5\r\n";
 const std::string k250 = std::string(200, 'a') + std::string(50, 'b');
 const std::string k200 = std::string(200, 'c');
-// Lines of 199 characters, more than two write buffers' worth of output.
-constexpr int kManyLines = 2 * static_cast<int>(OutputFile::kBufferSize) / 201 + 1;
+// Lines of 199 characters, 8 KiB of output: more than two write buffers'
+// worth, for a text file's buffer is a few KiB, not the half MiB of an
+// extraction's.
+constexpr int kManyLines = 8 * 1024 / 201 + 1;
+static_assert(kManyLines * 201 > 2 * TextOutputFile::kBufferSize);
 std::string ManyLines()
 {
     std::string lines;
@@ -153,15 +157,17 @@ struct FullDeviceRow {
     int start;
     int end;
     Messages messages;
+    std::int64_t linesWritten;
 };
 
 // Under a write buffer's worth of output the failure shows when the file is
-// closed, above it at a write; an empty output writes nothing and so
-// finishes.
+// closed, after every line; above it at a write, and the copy stops there,
+// before its end. An empty output writes nothing and so finishes.
 const FullDeviceRow kFullDeviceRows[] = {
-    {"fails_at_close", kFiveLines, 1, 5, kCannotWrite},
-    {"fails_at_write", ManyLines(), 1, kManyLines, kCannotWrite},
-    {"nothing_to_write", kFiveLines, 6, 9, kFinished},
+    {"fails_at_close", kFiveLines, 1, 5, kCannotWrite, 5},
+    {"fails_at_write", ManyLines(), 1, kManyLines, kCannotWrite,
+     static_cast<int>(TextOutputFile::kBufferSize) / 201},
+    {"nothing_to_write", kFiveLines, 6, 9, kFinished, 0},
 };
 
 TEST(BackupCopyOutput, FullDevice)
@@ -172,9 +178,10 @@ TEST(BackupCopyOutput, FullDevice)
         SCOPED_TRACE(row.name);
         WriteFileBytes(kBackupInputName, row.input);
         RecordingNotifier notifier;
-        CopyBackupRange(row.start, row.end, notifier);
+        const OperationOutcome outcome = CopyBackupRange(row.start, row.end, notifier);
         fs::remove(kBackupInputName);
         EXPECT_EQ(notifier.Messages(), row.messages);
+        EXPECT_EQ(outcome.linesWritten, row.linesWritten);
     }
 }
 

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_output.h"
 #include "extract/extraction_texts.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
-#include "platform/output_file.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
 
@@ -127,8 +127,9 @@ TEST_F(ExtractionFlowTest, Version4WritesTheRangeUntilAReadFails)
 // line still reaches the file whole and in its place.
 TEST_F(ExtractionFlowTest, LinesAcrossTheWriteBufferEndReachTheFileWhole)
 {
-    constexpr int kRecords = 2 * static_cast<int>(OutputFile::kBufferSize) / kLineBytesOnDisk + 1;
-    static_assert(2 * OutputFile::kBufferSize % kLineBytesOnDisk != 0);
+    constexpr int kRecords =
+        2 * static_cast<int>(ExtractionOutput::kBufferSize) / kLineBytesOnDisk + 1;
+    static_assert(2 * ExtractionOutput::kBufferSize % kLineBytesOnDisk != 0);
     std::vector<std::string> callsigns;
     for (int n = 1; n <= kRecords; ++n) {
         callsigns.push_back("JA" + std::to_string(1000 + n));
@@ -142,6 +143,18 @@ TEST_F(ExtractionFlowTest, LinesAcrossTheWriteBufferEndReachTheFileWhole)
     }
     EXPECT_EQ(expected, OutputLines("TARVEK4_EXT_DAT.TXT"));
 }
+
+#ifdef TARVEK_CONTRACT_CHECKS
+// The sanitized builds stop a commit of more than the room, which would have
+// run past the buffer's end; a commit of the whole room is kept.
+TEST_F(ExtractionFlowTest, CommitOfMoreThanTheRoomStopsTheProgram)
+{
+    ExtractionOutput output;
+    ASSERT_TRUE(output.Create("TARVEK4_EXT_DAT.TXT"));
+    EXPECT_TRUE(output.Commit(ExtractionOutput::kRoomBytes));
+    EXPECT_DEATH(output.Commit(ExtractionOutput::kRoomBytes + 1), "");
+}
+#endif
 
 TEST_F(ExtractionFlowTest, Version4CallsTheLibraryInContractOrder)
 {
@@ -333,7 +346,7 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
 TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
 {
     // Lines for two write buffers, so that the first write fails before the end.
-    constexpr int kRecords = 2 * static_cast<int>(OutputFile::kBufferSize) / kLineBytesOnDisk;
+    constexpr int kRecords = 2 * static_cast<int>(ExtractionOutput::kBufferSize) / kLineBytesOnDisk;
     WriteVersion5Log(ManyVersion5Records(kRecords));
     ExtractVersion5(1, kRecords, 2, m_notifier);
     EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, m_notifier.Messages());

@@ -47,14 +47,6 @@ bool TypesCharacter(UINT message, WPARAM character)
     return (message == WM_CHAR || message == WM_IME_CHAR) && character >= L' ';
 }
 
-std::wstring EditText(HWND edit)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 struct Selection {
     std::size_t start;
     std::size_t end;
@@ -215,6 +207,14 @@ LRESULT CALLBACK ByteLimitProc(HWND edit, UINT message, WPARAM wParam, LPARAM lP
 }
 
 }  // namespace
+
+std::wstring EditText(HWND edit)
+{
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
 
 void LimitEditBytes(HWND edit, int maxBytes)
 {

@@ -4,24 +4,15 @@
 #include <string>
 
 #include "platform/wide_text.h"
-#include "window/app.h"
 #include "window/byte_limited_edit.h"
 #include "window/cp932_bytes.h"
+#include "window/help.h"
 #include "window/message_box.h"
 
 namespace {
 
 // Help contexts of dialogs: this base plus the dialog's template identifier.
 constexpr DWORD kDialogHelpContextBase = 0x20000;
-
-// The message of a text limit, with its number in place of "%1".
-std::wstring ControlText(HWND control)
-{
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 bool IsKeyDown(int virtualKey)
 {
@@ -54,7 +45,7 @@ void DataExchange::Text(int controlId, std::string& value, const TextLimit& limi
     }
     const HWND field = m_dialog.Item(controlId);
     if (m_saveAndValidate) {
-        const std::wstring text = ControlText(field);
+        const std::wstring text = EditText(field);
         value = Utf8FromWide(text);
         if (Cp932ByteCount(text) > limit.maxBytes) {
             m_dialog.MessageBoxes().Show(
@@ -67,7 +58,7 @@ void DataExchange::Text(int controlId, std::string& value, const TextLimit& limi
     } else {
         // A field whose text would not change keeps its caret and selection.
         const std::wstring text = WideFromUtf8(value);
-        if (ControlText(field) != text) {
+        if (EditText(field) != text) {
             SetWindowTextW(field, text.c_str());
         }
     }
@@ -77,7 +68,8 @@ void DataExchange::Text(int controlId, std::string& value, const TextLimit& limi
     LimitEditBytes(field, limit.maxBytes);
 }
 
-Dialog::Dialog(HINSTANCE instance, int templateId) : m_instance(instance), m_templateId(templateId)
+Dialog::Dialog(HINSTANCE instance, int templateId, const UserGuides& guides)
+    : m_instance(instance), m_templateId(templateId), m_guides(guides)
 {
 }
 
@@ -175,7 +167,7 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam)
             // The help command opens the dialog's help topic.
             if (controlId == kHelpCommandId) {
                 ShowHelp(m_window, kDialogHelpContextBase + static_cast<DWORD>(m_templateId),
-                         WinApp::Current().Guides());
+                         m_guides);
                 return TRUE;
             }
             return FALSE;

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "window/help.h"
 #include "window/message_box.h"
 
 class Dialog;
@@ -63,8 +64,9 @@ private:
 class Dialog {
 public:
     // A dialog without a parent window, built from the template of that
-    // identifier in the module's resources.
-    Dialog(HINSTANCE instance, int templateId);
+    // identifier in the module's resources, whose help command opens the
+    // guides when there is no help file.
+    Dialog(HINSTANCE instance, int templateId, const UserGuides& guides);
     virtual ~Dialog() = default;
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -118,6 +120,7 @@ private:
 
     HINSTANCE m_instance;
     int m_templateId;
+    UserGuides m_guides;
     HWND m_window = nullptr;
     MessageBoxNotifier m_messageBoxes;
 };

@@ -2,7 +2,7 @@
 #include "window/message_box.h"
 
 #include "platform/wide_text.h"
-#include "window/app.h"
+#include "window/program_title.h"
 
 std::string FillPlaceholder(std::string_view format, std::string_view value)
 {
