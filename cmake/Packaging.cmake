@@ -1,9 +1,8 @@
 # The release package of the win32 build: tools/package makes from its build
 # folder tarvek_dconv-<version>-win32.zip holding the two programs, the user
-# guides in English and Japanese (the Japanese one also as a web page), and
-# the licence. Only the install
-# component "program" is packaged, so no file of the stand-in library or of
-# the tests can get in.
+# guides in English and Japanese (the Japanese one also as a web page), the
+# changelog and the licence. Only the install component "program" is
+# packaged, so no file of the stand-in library or of the tests can get in.
 if(NOT WIN32)
   return()
 endif()
@@ -75,10 +74,16 @@ install(FILES ${CMAKE_BINARY_DIR}/package/${kHtmlGuideFileName} DESTINATION . CO
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS docs/guide_en.txt docs/guide_ja.txt
              res/tarvek_dconv.rc ${package_text_sources})
 
-file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
-string(REPLACE "\n" "\r\n" licence "${licence}")
-file(WRITE ${CMAKE_BINARY_DIR}/package/LICENSE.txt "${licence}")
-install(FILES ${CMAKE_BINARY_DIR}/package/LICENSE.txt DESTINATION . COMPONENT program)
+# The licence and the changelog as Notepad shows them, with Windows line ends.
+function(package_with_windows_line_ends source packaged)
+  file(READ ${PROJECT_SOURCE_DIR}/${source} text)
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(WRITE ${CMAKE_BINARY_DIR}/package/${packaged} "${text}")
+  install(FILES ${CMAKE_BINARY_DIR}/package/${packaged} DESTINATION . COMPONENT program)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+endfunction()
+package_with_windows_line_ends(LICENSE LICENSE.txt)
+package_with_windows_line_ends(CHANGELOG.md CHANGELOG.txt)
 
 # tools/package installs the component into a folder of this name and zips
 # it with the commit's time on every entry, in a fixed order.
