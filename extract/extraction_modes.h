@@ -1,9 +1,11 @@
 // The modes of the Extraction button, each described once: its number as the
 // settings file keeps it, its word on the console's command line, what it
-// reads, the file it writes, its step on a finished line, and its button in
-// the dialog. Plain data, so that the binding can choose the database of a
-// mode without knowing the dialog or the extractions.
+// reads, the file it writes, its filter, and its button in the dialog. Plain
+// data, so that every layer above the extractions finds a mode by its number.
 #pragma once
+
+#include "extract/reference_filters.h"
+#include "loglib/log_library.h"
 
 // The mode buttons set 1 to 5; only a hand-edited settings file holds 0 or 6
 // to 15.
