@@ -32,8 +32,9 @@ void Extract(const ExtractionKind& kind, int count)
 {
     RecordingNotifier notifier;
     const bool version4 = kExtractionModes[kind.mode].source == ModeSource::kVersion4Database;
-    const OperationOutcome outcome = version4 ? ExtractVersion4(1, count, notifier)
-                                              : ExtractVersion5(1, count, kind.mode, notifier);
+    const OperationOutcome outcome =
+        version4 ? ExtractVersion4(1, count, notifier)
+                 : ExtractVersion5(1, count, kExtractionModes[kind.mode], notifier);
     if (outcome.status != OutcomeStatus::kFinished) {
         FailTiming(std::string(kind.label) + ": " +
                    (notifier.Messages().empty() ? "no message" : notifier.Messages().front()));

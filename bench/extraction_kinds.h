@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "loglib/extraction_modes.h"
+#include "extract/extraction_modes.h"
 
 struct ExtractionKind {
     const char* name;   // on the command line

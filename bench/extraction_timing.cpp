@@ -31,6 +31,7 @@
 
 #include "bench/extraction_kinds.h"
 #include "extract/extraction_line.h"
+#include "extract/record_count.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_modes.h"
 #include "extract/extraction_output.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
@@ -129,7 +130,7 @@ BENCHMARK(BM_BuildVersion5Line);
 // 5 (town/village).
 void BM_Version5LineAndModeStep(benchmark::State& state)
 {
-    const int mode = static_cast<int>(state.range(0));
+    const ExtractionMode& mode = kExtractionModes[state.range(0)];
     const auto delivered = MakeVersion5Record();
     auto record = delivered;
     char line[kLineBufferSize];

@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "loglib/extraction_modes.h"
+#include "extract/extraction_modes.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"
 

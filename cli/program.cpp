@@ -5,8 +5,9 @@
 #include <string>
 
 #include "cli/arguments.h"
+#include "extract/extraction_texts.h"
 #include "extract/operation_outcome.h"
-#include "loglib/log_library.h"
+#include "extract/record_count.h"
 #include "platform/notifier.h"
 #include "shell/extraction_command.h"
 #include "shell/settings.h"

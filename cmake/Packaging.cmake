@@ -9,29 +9,33 @@ endif()
 
 install(TARGETS tarvek_dconv tarvek_dconv_cli RUNTIME DESTINATION . COMPONENT program)
 
-# The guides quote the programs' texts as @kName@, a text constant of the
-# sources, and the dialog's captions as @IDC_NAME@ (@IDOK@ for the
+# The guides quote the programs' texts as @kName@, a text or number constant
+# of the sources, and the dialog's captions as @IDC_NAME@ (@IDOK@ for the
 # Extraction button), so that they show exactly what the programs show; the
 # version is @PROJECT_VERSION@.
 set(package_text_sources
-    loglib/log_library.h loglib/extraction_modes.h extract/extraction_texts.h
-    shell/extraction_command.h shell/settings.h program/dialog_texts.h program/user_guide.h)
+    loglib/log_library.h extract/extraction_modes.h extract/extraction_texts.h shell/settings.h
+    program/dialog_texts.h program/user_guide.h)
 foreach(header IN LISTS package_text_sources)
   file(STRINGS ${PROJECT_SOURCE_DIR}/${header} definitions ENCODING UTF-8
-       REGEX "^inline constexpr const char\\* k[A-Za-z0-9]+ = \"[^\"]*\";$")
+       REGEX "^inline constexpr (const char\\*|int) k[A-Za-z0-9]+ = (\"[^\"]*\"|[0-9]+);$")
   foreach(definition IN LISTS definitions)
-    string(REGEX MATCH "(k[A-Za-z0-9]+) = \"([^\"]*)\"" matched "${definition}")
+    string(REGEX MATCH "(k[A-Za-z0-9]+) = \"?([^\"]*)\"?;$" matched "${definition}")
     set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
   endforeach()
 endforeach()
+# The messages that the programs build from a file's name.
+set(kMsgLogLibraryCannotOpen "${kLogLibraryFileName}${kMsgSuffixCannotOpen}")
+set(kMsgVersion4DatabaseCannotOpen "${kVersion4DatabaseName}${kMsgSuffixCannotOpen}")
+set(kMsgBackupInputNotFound "${kBackupInputName}${kMsgSuffixNotFound}")
 file(STRINGS ${PROJECT_SOURCE_DIR}/res/tarvek_dconv.rc controls ENCODING UTF-8
      REGEX "^ *[A-Z]+ +\"[^\"]*\", *ID[A-Z0-9_]+,")
 foreach(control IN LISTS controls)
   string(REGEX MATCH "\"([^\"]*)\", *(ID[A-Z0-9_]+)," matched "${control}")
   set(${CMAKE_MATCH_2} "${CMAKE_MATCH_1}")
 endforeach()
-# As the dialog shows it: %1 stands for the 6 characters of a field.
-string(REPLACE "%1" "6" kMsgTooManyCharacters "${kMsgTooManyCharacters}")
+# As the dialog shows it: %1 stands for the most that a field takes.
+string(REPLACE "%1" "${kRecordNumberMaxBytes}" kMsgTooManyCharacters "${kMsgTooManyCharacters}")
 # And %1 of the help command's message is the web page's file name.
 string(REPLACE "%1" "${kHtmlGuideFileName}" kMsgGuideCannotOpen "${kMsgGuideCannotOpen}")
 

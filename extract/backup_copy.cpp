@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "extract/extraction_modes.h"
 #include "extract/extraction_texts.h"
-#include "loglib/extraction_modes.h"
 #include "platform/notifier.h"
 #include "platform/text_stream.h"
 
@@ -49,14 +49,14 @@ OperationOutcome CopyBackupRange(int start, int end, Notifier& notifier)
     outcome.readUnit = ReadUnit::kLines;
     TextInputFile input;
     if (!input.Open(kBackupInputName)) {
-        notifier.Show(kMsgBackupInputNotFound);
+        notifier.Show(BackupInputNotFoundMessage());
         outcome.status = OutcomeStatus::kBackupInputNotFound;
         return outcome;
     }
     TextOutputFile output;
     if (!output.Create(kBackupOutputName)) {
         input.Close();
-        notifier.Show(std::string(kBackupOutputName) + kMsgSuffixCannotCreate);
+        notifier.Show(FileMessage(kBackupOutputName, kMsgSuffixCannotCreate));
         outcome.status = OutcomeStatus::kOutputCannotCreate;
         return outcome;
     }
@@ -69,7 +69,7 @@ OperationOutcome CopyBackupRange(int start, int end, Notifier& notifier)
         notifier.Show(kMsgFinished);
         outcome.status = OutcomeStatus::kFinished;
     } else {
-        notifier.Show(std::string(kBackupOutputName) + kMsgSuffixCannotWrite);
+        notifier.Show(FileMessage(kBackupOutputName, kMsgSuffixCannotWrite));
         outcome.status = OutcomeStatus::kOutputCannotWrite;
     }
     return outcome;

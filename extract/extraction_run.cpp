@@ -54,7 +54,7 @@ OperationOutcome RunExtraction(LogLibraryHold& library, RecordSource& source,
                                const char* outputName, int start, int end, Notifier& notifier)
 {
     if (!library.IsLoaded()) {
-        notifier.Show(kMsgLogLibraryCannotOpen);
+        notifier.Show(LogLibraryCannotOpenMessage());
         return Stopped(OutcomeStatus::kLogLibraryMissing);
     }
     if (!source.IsOpen()) {
@@ -63,7 +63,7 @@ OperationOutcome RunExtraction(LogLibraryHold& library, RecordSource& source,
     }
     ExtractionOutput output;
     if (!output.Create(outputName)) {
-        notifier.Show(std::string(outputName) + kMsgSuffixCannotCreate);
+        notifier.Show(FileMessage(outputName, kMsgSuffixCannotCreate));
         return Stopped(OutcomeStatus::kOutputCannotCreate);
     }
     OperationOutcome outcome;
@@ -73,7 +73,7 @@ OperationOutcome RunExtraction(LogLibraryHold& library, RecordSource& source,
     // A file that did not reach the disk in full is never reported as finished.
     outcome.status = output.Close() ? records : OutcomeStatus::kOutputCannotWrite;
     notifier.Show(Finished(outcome) ? std::string(kMsgFinished)
-                                    : std::string(outputName) + kMsgSuffixCannotWrite);
+                                    : FileMessage(outputName, kMsgSuffixCannotWrite));
     library.Release();
     return outcome;
 }

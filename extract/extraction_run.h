@@ -3,6 +3,8 @@
 // write the range of records, close everything, report, release the library.
 #pragma once
 
+#include <string>
+
 #include "extract/operation_outcome.h"
 
 class LogLibraryHold;
@@ -24,7 +26,7 @@ public:
 
     // Whether the database opened.
     virtual bool IsOpen() const = 0;
-    virtual const char* OpenFailureMessage() const = 0;
+    virtual std::string OpenFailureMessage() const = 0;
 
     // Reads record n and, unless the mode drops it, builds its finished line
     // in the kLineBufferSize bytes at line, the mode's step taken.

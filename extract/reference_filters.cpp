@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "extract/extraction_line.h"
 #include "platform/decimal.h"
 
 namespace {
@@ -113,7 +114,7 @@ int IsJcgCode(char* code)
     return 1;
 }
 
-int IsTownCode(const char* code)
+bool AcceptsTownCode(const char* code)
 {
     // A county's five digits, here any byte of 0x30 to 0x3F, then the town's
     // letter. Every byte is looked at, as LeadingDigits looks at them.
@@ -121,5 +122,25 @@ int IsTownCode(const char* code)
     for (int i = 0; i < kCountyLength; ++i) {
         accepted &= (static_cast<unsigned char>(code[i]) & 0xF0) == 0x30;
     }
-    return accepted ? 1 : 0;
+    return accepted;
+}
+
+int IsTownCode(const char* code)
+{
+    return AcceptsTownCode(code) ? 1 : 0;
+}
+
+bool KeepsJccLine(char* line)
+{
+    return IsJccCode(line + F010, line + F047) == 1;
+}
+
+bool KeepsJcgLine(char* line)
+{
+    return IsJcgCode(line + F010) == 1;
+}
+
+bool KeepsTownLine(char* line)
+{
+    return IsTownCode(line + F010) == 1;
 }

@@ -22,3 +22,10 @@ bool AcceptsJcgCode(const char* code);
 // Towns and villages: five bytes 0x30 to 0x3F and an upper-case letter. The
 // line is never changed.
 int IsTownCode(const char* code);
+bool AcceptsTownCode(const char* code);
+
+// Each test run on a finished extraction line, from its start: true when it
+// accepts the line's code, which it may shorten as it does.
+bool KeepsJccLine(char* line);
+bool KeepsJcgLine(char* line);
+bool KeepsTownLine(char* line);

@@ -40,7 +40,7 @@ public:
 
     bool IsOpen() const override { return m_database.IsOpen(); }
 
-    const char* OpenFailureMessage() const override { return kMsgVersion4DatabaseCannotOpen; }
+    std::string OpenFailureMessage() const override { return Version4DatabaseCannotOpenMessage(); }
 
     RecordLine ReadRecord(int recordNumber, char* line) override
     {

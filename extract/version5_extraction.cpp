@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_modes.h"
 #include "extract/extraction_run.h"
 #include "extract/extraction_texts.h"
-#include "extract/reference_filters.h"
 #include "loglib/log_library.h"
 
 namespace {
@@ -102,20 +102,6 @@ int SuffixOffset(const std::uint8_t* record)
     return kLeadingTextRoom + 1;
 }
 
-// The row of a mode that reads the version-5 database, or nullptr.
-const ExtractionMode* Version5Mode(int mode)
-{
-    const ExtractionMode* row = FindExtractionMode(mode);
-    return row != nullptr && row->source == ModeSource::kVersion5Database ? row : nullptr;
-}
-
-// The filter of a mode; a mode without a row has none.
-ModeFilter FilterOfMode(int mode)
-{
-    const ExtractionMode* row = FindExtractionMode(mode);
-    return row == nullptr ? ModeFilter::kNone : row->filter;
-}
-
 // Marks a finished line, which FinishLine has left known blank nowhere.
 void MarkAcceptedLine(char* line)
 {
@@ -124,13 +110,8 @@ void MarkAcceptedLine(char* line)
     }
 }
 
-void BlankF064(char* line)
-{
-    std::memset(line + F064, ' ', kF064Width);
-}
-
-// PassesModeTest for the mode's filter.
-bool PassesFilter(ModeFilter filter, const std::uint8_t* record)
+// The filter's test of a record, told from its code alone.
+bool KeepsRecord(const ModeFilter& filter, const std::uint8_t* record)
 {
     // The tests read the record's code as they would read it in the line. In
     // the line the code ends at its first NUL or slash, with spaces behind
@@ -138,46 +119,19 @@ bool PassesFilter(ModeFilter filter, const std::uint8_t* record)
     // before the first that is not a digit (JCC, JCG) or not 0x30 to 0x3F
     // (town), and neither a NUL, a slash nor a space is one; nor is any of
     // them the upper-case letter that a town code ends with.
-    const auto* code = reinterpret_cast<const char*>(record + kCodeOffset);
-    switch (filter) {
-        case ModeFilter::kJcc:
-            return AcceptsJccCode(code);
-        case ModeFilter::kJcg:
-            return AcceptsJcgCode(code);
-        case ModeFilter::kTown:
-            return IsTownCode(code) == 1;
-        case ModeFilter::kNone:
-            return true;
-    }
-    return true;
+    return filter.keepsRecordCode(reinterpret_cast<const char*>(record + kCodeOffset));
 }
 
-// ApplyModeStep for the mode's filter.
-bool TakeFilterStep(ModeFilter filter, char* line)
+// The filter's step on a finished line: its test, then the mark and, where
+// the mode says so, F064 blanked.
+bool TakeFilterStep(const ModeFilter& filter, char* line)
 {
-    switch (filter) {
-        case ModeFilter::kJcc:
-            if (IsJccCode(line + F010, line + F047) != 1) {
-                return false;
-            }
-            MarkAcceptedLine(line);
-            BlankF064(line);
-            return true;
-        case ModeFilter::kJcg:
-            if (IsJcgCode(line + F010) != 1) {
-                return false;
-            }
-            MarkAcceptedLine(line);
-            BlankF064(line);
-            return true;
-        case ModeFilter::kTown:
-            if (IsTownCode(line + F010) != 1) {
-                return false;
-            }
-            MarkAcceptedLine(line);
-            return true;
-        case ModeFilter::kNone:
-            return true;
+    if (!filter.keepsLine(line)) {
+        return false;
+    }
+    MarkAcceptedLine(line);
+    if (filter.blanksF064) {
+        std::memset(line + F064, ' ', kF064Width);
     }
     return true;
 }
@@ -191,7 +145,7 @@ public:
 
     bool IsOpen() const override { return m_database.IsOpen(); }
 
-    const char* OpenFailureMessage() const override { return kMsgVersion5DatabaseCannotOpen; }
+    std::string OpenFailureMessage() const override { return kMsgVersion5DatabaseCannotOpen; }
 
     // A record that the mode's test drops is told by its code alone, and its
     // line is not built: most records of a log fail the JCG and town tests.
@@ -204,20 +158,24 @@ public:
         if (!m_database.Read(recordNumber, g_version5Record)) {
             return RecordLine::kUnreadable;
         }
-        if (!PassesFilter(m_filter, g_version5Record)) {
+        if (m_filter == nullptr) {
+            BuildVersion5Line(g_version5Record, line);
+            return RecordLine::kBuilt;
+        }
+        if (!KeepsRecord(*m_filter, g_version5Record)) {
             return RecordLine::kDropped;
         }
         BuildVersion5Line(g_version5Record, line);
-        return TakeFilterStep(m_filter, line) ? RecordLine::kBuilt : RecordLine::kDropped;
+        return TakeFilterStep(*m_filter, line) ? RecordLine::kBuilt : RecordLine::kDropped;
     }
 
     void CloseDatabase() override { m_database.Close(); }
 
 private:
     OpenVersion5Database m_database;
-    // The mode's filter, not its row: looked up in the table for every
-    // record, it took 1 to 5 % of a filtered extraction's own time.
-    const ModeFilter m_filter;
+    // The mode's filter, taken from its row once: looked up in the table for
+    // every record, it took 1 to 5 % of a filtered extraction's own time.
+    const ModeFilter* const m_filter;
 };
 
 }  // namespace
@@ -244,23 +202,22 @@ void BuildVersion5Line(std::uint8_t* record, char* lineBytes)
     FinishLine(line);
 }
 
-bool PassesModeTest(int mode, const std::uint8_t* record)
+bool PassesModeTest(const ExtractionMode& mode, const std::uint8_t* record)
 {
-    return PassesFilter(FilterOfMode(mode), record);
+    return mode.filter == nullptr || KeepsRecord(*mode.filter, record);
 }
 
-bool ApplyModeStep(int mode, char* line)
+bool ApplyModeStep(const ExtractionMode& mode, char* line)
 {
-    return TakeFilterStep(FilterOfMode(mode), line);
+    return mode.filter == nullptr || TakeFilterStep(*mode.filter, line);
 }
 
-OperationOutcome ExtractVersion5(int start, int end, int mode, Notifier& notifier)
+OperationOutcome ExtractVersion5(int start, int end, const ExtractionMode& mode, Notifier& notifier)
 {
-    const ExtractionMode* row = Version5Mode(mode);
-    if (row == nullptr) {
+    if (mode.source != ModeSource::kVersion5Database) {
         return {};
     }
     LogLibraryHold library;
-    Version5Source source(library, *row);
-    return RunExtraction(library, source, row->outputName, start, end, notifier);
+    Version5Source source(library, mode);
+    return RunExtraction(library, source, mode.outputName, start, end, notifier);
 }

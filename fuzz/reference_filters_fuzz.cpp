@@ -20,6 +20,7 @@
 #include <string>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_modes.h"
 #include "extract/reference_filters.h"
 #include "extract/version5_extraction.h"
 #include "fuzz/fuzz_support.h"
@@ -156,7 +157,7 @@ void CheckModeStep(const std::string& finished, int mode)
     }
     const auto line = std::make_unique<char[]>(kLineBufferSize);
     std::memcpy(line.get(), finished.data(), kLineBufferSize);
-    FUZZ_CHECK(ApplyModeStep(mode, line.get()) == (rule.result == 1));
+    FUZZ_CHECK(ApplyModeStep(kExtractionModes[mode], line.get()) == (rule.result == 1));
     FUZZ_CHECK(std::memcmp(line.get(), expected.data(), kLineBufferSize) == 0);
 }
 

@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_modes.h"
 #include "extract/version5_extraction.h"
 #include "fuzz/fuzz_support.h"
-#include "loglib/extraction_modes.h"
 #include "loglib/log_library.h"
 
 namespace {
@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // rule changes it.
     bool passes[kModeCount] = {};
     for (int mode = kModeVersion5; mode < kModeCount; ++mode) {
-        passes[mode] = PassesModeTest(mode, record.get());
+        passes[mode] = PassesModeTest(kExtractionModes[mode], record.get());
     }
 
     // Its own allocation, so that a write past the line is a finding.
@@ -172,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int mode = kModeVersion5; mode < kModeCount; ++mode) {
         const auto stepped = std::make_unique<char[]>(kLineBufferSize);
         std::memcpy(stepped.get(), line, kLineBufferSize);
-        FUZZ_CHECK(passes[mode] == ApplyModeStep(mode, stepped.get()));
+        FUZZ_CHECK(passes[mode] == ApplyModeStep(kExtractionModes[mode], stepped.get()));
     }
     return 0;
 }

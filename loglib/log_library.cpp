@@ -1,4 +1,4 @@
-// Loading TARVEK50.DLL, calling its entry points, and the record-count probe.
+// Loading TARVEK50.DLL and calling its entry points.
 #include "loglib/log_library.h"
 
 #include <string>
@@ -7,7 +7,6 @@
 #include "platform/debug_trace.h"
 #include "platform/foreign_call.h"
 #include "platform/module_loader.h"
-#include "platform/notifier.h"
 
 namespace {
 
@@ -138,41 +137,4 @@ void OpenVersion5Database::Close()
         CallTarvekClose(m_context);
         m_open = false;
     }
-}
-
-namespace {
-
-// What a mode counts. A number above the table's, which only a hand-edited
-// settings file holds, counts what the highest mode reads.
-ModeSource CountedSource(int mode)
-{
-    const int counted = mode < kModeCount ? mode : kModeCount - 1;
-    const ExtractionMode* row = FindExtractionMode(counted);
-    return row == nullptr ? ModeSource::kBackupText : row->source;
-}
-
-}  // namespace
-
-int GetRecordCount(int mode, Notifier& notifier)
-{
-    const LogLibraryHold library;
-    if (!library.IsLoaded()) {
-        notifier.Show(kMsgLogLibraryCannotOpen);
-        return -1;
-    }
-    switch (CountedSource(mode)) {
-        case ModeSource::kVersion4Database: {
-            const OpenVersion4Database database(library);
-            return database.IsOpen() ? ReadInt32Le(database.Context().bytes + kVersion4CountOffset)
-                                     : -1;
-        }
-        case ModeSource::kVersion5Database: {
-            const OpenVersion5Database database(library);
-            return database.IsOpen() ? ReadInt32Le(database.Context().bytes + kVersion5CountOffset)
-                                     : -1;
-        }
-        case ModeSource::kBackupText:
-            return -1;
-    }
-    return -1;
 }

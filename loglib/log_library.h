@@ -1,16 +1,13 @@
 // Binding of the outside log library TARVEK50.DLL: the contexts its entry
 // points work on, loading and releasing it around each operation, calls to
-// its six entry points, and the record-count probe of the mode buttons.
+// its six entry points, and its two databases with their record counts.
 #pragma once
 
 #include <cstdint>
 
-#include "loglib/extraction_modes.h"
-
-class Notifier;
-
 inline constexpr const char* kLogLibraryFileName = "TARVEK50.DLL";
-inline constexpr const char* kMsgLogLibraryCannotOpen = "TARVEK50.DLLがオープンできません";
+inline constexpr const char* kVersion4DatabaseName = "TARVEK.DBS";
+inline constexpr const char* kVersion5DatabaseName = "TARVEK.VDB";
 
 // The version-4 context: the library's state of an open "TARVEK.DBS". After a
 // successful open it holds the record count at bytes 280 to 283, after a
@@ -55,11 +52,6 @@ private:
     bool m_loaded;
 };
 
-// The record count of the database that the mode reads (mode 1 "TARVEK.DBS",
-// 2 and above "TARVEK.VDB"), exactly as the library reports it, or -1 when the
-// library or the database cannot be opened, or for a mode of 0 or below.
-int GetRecordCount(int mode, Notifier& notifier);
-
 // The little-endian 32-bit signed integer at bytes[0..3], wherever it lies.
 // Inline: the version-5 extraction reads seven addresses on every record.
 inline std::int32_t ReadInt32Le(const std::uint8_t* bytes)
@@ -96,6 +88,9 @@ public:
     bool Read(int recordNumber) { return CallDbsDbrRead(m_context, recordNumber) == 0; }
     const Version4Context& Context() const { return m_context; }
 
+    // The count that the open left in the context, exactly as it lies there.
+    int RecordCount() const { return ReadInt32Le(m_context.bytes + kVersion4CountOffset); }
+
 private:
     Version4Context m_context = {};
     bool m_open;
@@ -117,7 +112,7 @@ public:
     {
         return CallVkdReadv(m_context, recordNumber, record) == 0;
     }
-    const Version5Context& Context() const { return m_context; }
+    int RecordCount() const { return ReadInt32Le(m_context.bytes + kVersion5CountOffset); }
 
 private:
     Version5Context m_context = {};

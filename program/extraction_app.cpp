@@ -1,6 +1,7 @@
 // The one application object and its start-up.
 #include "program/extraction_app.h"
 
+#include "program/dialog_texts.h"
 #include "program/extraction_dlg.h"
 
 CExtractionApp theApp;

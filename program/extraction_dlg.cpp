@@ -3,8 +3,9 @@
 // probe and the extractions.
 #include "program/extraction_dlg.h"
 
-#include "loglib/extraction_modes.h"
-#include "loglib/log_library.h"
+#include "extract/extraction_modes.h"
+#include "extract/extraction_texts.h"
+#include "extract/record_count.h"
 #include "platform/decimal.h"
 #include "program/dialog_texts.h"
 #include "program/user_guide.h"
@@ -14,29 +15,21 @@
 
 namespace {
 
-// Each record-number field takes at most 6 bytes.
-constexpr TextLimit kRecordNumberLimit = {6, kMsgTooManyCharacters};
+constexpr TextLimit kRecordNumberLimit = {kRecordNumberMaxBytes, kMsgTooManyCharacters};
 
 int RecordNumber(const std::string& text)
 {
     return ParseDecimal(text.data(), text.size());
 }
 
-// The button of ordinal n is the control IDC_MODE_VER4 + n: the resource
-// identifiers follow the order of the ordinals in kExtractionModes.
+// The button of ordinal n is the control kFirstModeButtonId + n.
 constexpr int kFirstModeButtonId = IDC_MODE_VER4;
-static_assert(IDC_MODE_VER5 == kFirstModeButtonId + 1 && IDC_MODE_JCC == kFirstModeButtonId + 2 &&
-              IDC_MODE_JCG == kFirstModeButtonId + 3 && IDC_MODE_TOWN == kFirstModeButtonId + 4 &&
-              kModeButtonCount == 5);
 
 }  // namespace
 
 const CommandRoute<CExtractionDlg> CExtractionDlg::kCommandRoutes[] = {
-    {IDC_MODE_VER4, BN_CLICKED, &CExtractionDlg::OnModeVer4},
-    {IDC_MODE_VER5, BN_CLICKED, &CExtractionDlg::OnModeVer5},
-    {IDC_MODE_JCC, BN_CLICKED, &CExtractionDlg::OnModeJcc},
-    {IDC_MODE_JCG, BN_CLICKED, &CExtractionDlg::OnModeJcg},
-    {IDC_MODE_TOWN, BN_CLICKED, &CExtractionDlg::OnModeTown},
+    {kFirstModeButtonId, kFirstModeButtonId + kModeButtonCount - 1, BN_CLICKED,
+     &CExtractionDlg::OnModeButton},
 };
 
 CExtractionDlg::CExtractionDlg(HINSTANCE instance)
@@ -50,11 +43,9 @@ CExtractionDlg::CExtractionDlg(HINSTANCE instance)
 // leaves the start field unread.
 void CExtractionDlg::DoDataExchange(DataExchange& exchange)
 {
-    exchange.Control(IDC_MODE_VER5, m_btnVer5);
-    exchange.Control(IDC_MODE_VER4, m_btnVer4);
-    exchange.Control(IDC_MODE_JCG, m_btnJcg);
-    exchange.Control(IDC_MODE_JCC, m_btnJcc);
-    exchange.Control(IDC_MODE_TOWN, m_btnTown);
+    for (int button = 0; button < kModeButtonCount; ++button) {
+        exchange.Control(kFirstModeButtonId + button, m_modeButtons[button]);
+    }
     exchange.Text(IDC_END, m_strEnd, kRecordNumberLimit);
     exchange.Text(IDC_START, m_strStart, kRecordNumberLimit);
 }
@@ -121,49 +112,20 @@ HICON CExtractionDlg::OnQueryDragIcon()
     return m_hIcon;
 }
 
-void CExtractionDlg::OnModeVer4()
-{
-    OnModeButton(IDC_MODE_VER4);
-}
-
-void CExtractionDlg::OnModeVer5()
-{
-    OnModeButton(IDC_MODE_VER5);
-}
-
-void CExtractionDlg::OnModeJcc()
-{
-    OnModeButton(IDC_MODE_JCC);
-}
-
-void CExtractionDlg::OnModeJcg()
-{
-    OnModeButton(IDC_MODE_JCG);
-}
-
-void CExtractionDlg::OnModeTown()
-{
-    OnModeButton(IDC_MODE_TOWN);
-}
-
-void CExtractionDlg::OnModeButton(int controlId)
-{
-    const ExtractionMode* row = FindModeOfButton(controlId - kFirstModeButtonId);
-    if (row != nullptr) {
-        OnMode(row->number);
-    }
-}
-
 // Blanks both fields while the count is taken, proposes 1 to the count when
 // there are records, and stores the mode whatever the count. A click on the
 // checked button runs all of it again.
-void CExtractionDlg::OnMode(int mode)
+void CExtractionDlg::OnModeButton(int button)
 {
+    const ExtractionMode* row = FindModeOfButton(button);
+    if (row == nullptr) {
+        return;
+    }
+    const int mode = row->number;
     UpdateData(true);
-    // Built as new strings: assigning the literals in place trips a false
-    // -Wrestrict warning of GCC 12.
-    m_strStart = std::string(kBlankRecordNumber);
-    m_strEnd = std::string(kBlankRecordNumber);
+    // As wide as a field takes, so that both look blank.
+    m_strStart = std::string(kRecordNumberMaxBytes, ' ');
+    m_strEnd = std::string(kRecordNumberMaxBytes, ' ');
     UpdateData(false);
     const int count = GetRecordCount(mode, MessageBoxes());
     if (count > 0) {
@@ -186,8 +148,5 @@ Button* CExtractionDlg::ModeButton(int mode)
     if (row == nullptr || row->button == kNoModeButton) {
         return nullptr;
     }
-    // In the order of the buttons' ordinals.
-    Button* const buttons[kModeButtonCount] = {&m_btnVer4, &m_btnVer5, &m_btnJcc, &m_btnJcg,
-                                               &m_btnTown};
-    return buttons[row->button];
+    return &m_modeButtons[row->button];
 }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "extract/extraction_modes.h"
 #include "window/dialog.h"
 
 class CExtractionDlg final : public Dialog {
@@ -22,17 +23,8 @@ protected:
     HICON OnQueryDragIcon() override;
 
 private:
-    void OnModeVer4();
-    void OnModeVer5();
-    void OnModeJcc();
-    void OnModeJcg();
-    void OnModeTown();
-
-    // What the five mode handlers share: the mode of the button clicked.
-    void OnModeButton(int controlId);
-
-    // The steps of a click on the mode's button.
-    void OnMode(int mode);
+    // A click on the mode button of that ordinal.
+    void OnModeButton(int button);
 
     // Shows the range 1 to count in the fields.
     void ShowFullRange(int count);
@@ -42,12 +34,8 @@ private:
 
     static const CommandRoute<CExtractionDlg> kCommandRoutes[];
 
-    Button m_btnVer5;
-    Button m_btnVer4;
-    Button m_btnJcg;
-    Button m_btnJcc;
+    Button m_modeButtons[kModeButtonCount];  // by ordinal
     std::string m_strEnd;
     std::string m_strStart;
-    Button m_btnTown;
     HICON m_hIcon;
 };

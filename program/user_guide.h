@@ -7,7 +7,3 @@
 // page is missing.
 inline constexpr const char* kHtmlGuideFileName = "guide_ja.html";
 inline constexpr const char* kTextGuideFileName = "guide_ja.txt";
-
-// Shown by the help command when it can open neither guide; "%1" stands for
-// the web page's file name.
-inline constexpr const char* kMsgGuideCannotOpen = "説明書 %1 を開けません";

@@ -9,7 +9,8 @@
 #define IDI_APP_ICON 127
 
 // Controls of IDD_EXTRACTION_DIALOG. The mode buttons are consecutive, from
-// IDC_MODE_VER4 on, in the order of their ordinals in kExtractionModes.
+// IDC_MODE_VER4 on, in the order of their ordinals in kExtractionModes: the
+// dialog routes them as one range.
 #define IDC_START 1000
 #define IDC_END 1001
 #define IDC_MODE_VER4 1004

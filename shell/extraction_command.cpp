@@ -2,6 +2,7 @@
 #include "shell/extraction_command.h"
 
 #include "extract/backup_copy.h"
+#include "extract/extraction_modes.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 
@@ -22,7 +23,7 @@ OperationOutcome RunModeExtraction(int mode, int start, int end, Notifier& notif
         case ModeSource::kVersion4Database:
             return ExtractVersion4(start, end, notifier);
         case ModeSource::kVersion5Database:
-            return ExtractVersion5(start, end, mode, notifier);
+            return ExtractVersion5(start, end, *row, notifier);
     }
     return {};
 }

@@ -4,12 +4,8 @@
 #pragma once
 
 #include "extract/operation_outcome.h"
-#include "loglib/extraction_modes.h"
 
 class Notifier;
-
-// Shown by both programs when IsValidRecordRange refuses the two numbers.
-inline constexpr const char* kMsgInvalidRecordNumbers = "レコード番号の指定が間違ってます";
 
 // Whether the range may be extracted: both numbers non-zero and start not
 // greater than end. Negative numbers, and numbers beyond the record count,

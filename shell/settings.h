@@ -3,7 +3,7 @@
 // core code of the application shell.
 #pragma once
 
-#include "loglib/extraction_modes.h"
+#include "extract/extraction_modes.h"
 
 inline constexpr const char* kSettingsFileName = "tarvek_dconv.ini";
 inline constexpr const char* kSettingsPrefix = "flag=";

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "extract/extraction_modes.h"
 #include "extract/extraction_texts.h"
-#include "loglib/extraction_modes.h"
 #include "platform/notifier.h"
 #include "platform/text_stream.h"
 #include "tests/test_support.h"
@@ -124,7 +124,7 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
     ScratchFolder scratch;
     RecordingNotifier notifier;
     EXPECT_EQ(CopyBackupRange(1, 5, notifier).status, OutcomeStatus::kBackupInputNotFound);
-    EXPECT_EQ(notifier.Messages(), Messages{kMsgBackupInputNotFound});
+    EXPECT_EQ(notifier.Messages(), Messages{BackupInputNotFoundMessage()});
     EXPECT_FALSE(FileExists(kBackupOutputName));
 
     const std::string previous = "previous output\r\n";
@@ -132,7 +132,7 @@ TEST(BackupCopyInput, MissingInputLeavesOutputAlone)
     fs::create_directory(kBackupInputName);
     RecordingNotifier second;
     CopyBackupRange(1, 5, second);
-    EXPECT_EQ(second.Messages(), Messages{kMsgBackupInputNotFound});
+    EXPECT_EQ(second.Messages(), Messages{BackupInputNotFoundMessage()});
     EXPECT_EQ(ReadFileBytes(kBackupOutputName), previous);
 }
 

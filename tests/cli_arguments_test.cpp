@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/arguments.h"
-#include "loglib/extraction_modes.h"
+#include "extract/extraction_modes.h"
 
 namespace {
 

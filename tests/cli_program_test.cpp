@@ -69,8 +69,8 @@ struct StatusRow {
 const std::string kFinished = kMsgFinished;
 const std::string kUnreadable = kMsgRecordNumberUnreadable;
 const std::string kInvalid = kMsgInvalidRecordNumbers;
-const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
-const std::string kNoInput = kMsgBackupInputNotFound;
+const std::string kNoLibrary = LogLibraryCannotOpenMessage();
+const std::string kNoInput = BackupInputNotFoundMessage();
 
 constexpr std::size_t kLine = kLineBytesOnDisk;
 

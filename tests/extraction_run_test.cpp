@@ -23,7 +23,7 @@ namespace {
 
 const std::string kFinished = kMsgFinished;
 const std::string kUnreadable = kMsgRecordNumberUnreadable;
-const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
+const std::string kNoLibrary = LogLibraryCannotOpenMessage();
 
 // The callsigns of the records, one per record number from 1.
 const std::vector<std::string> kCallsigns = {"JA1AAA", "JA1BBB", "JA1CCC", "JA1DDD", "JA1EEE"};
@@ -74,10 +74,10 @@ TEST_F(ExtractionFlowTest, MessagesAndFileNamesAreTheSystemsOwn)
     const std::pair<std::string, std::string> texts[] = {
         {kMsgFinished, "終了しました"},
         {kMsgRecordNumberUnreadable, "レコード番号が読めません"},
-        {kMsgLogLibraryCannotOpen, "TARVEK50.DLLがオープンできません"},
-        {kMsgVersion4DatabaseCannotOpen, "TARVEK.DBSがオープンできません"},
+        {LogLibraryCannotOpenMessage(), "TARVEK50.DLLがオープンできません"},
+        {Version4DatabaseCannotOpenMessage(), "TARVEK.DBSがオープンできません"},
         {kMsgVersion5DatabaseCannotOpen, "TARVEK50.VDBがオープンできません"},
-        {kMsgBackupInputNotFound, "BAK0001.TXTファイルが見つかりません"},
+        {BackupInputNotFoundMessage(), "BAK0001.TXTファイルが見つかりません"},
         {CannotCreateMessage(kJccOutputName), "TARVEK5_JCC_DAT.TXTファイルが作成できません"},
         {CannotWriteMessage(kBackupOutputName), "TARVEK_CONV_DATA.TXTファイルに書き込めません"},
         {kVersion4OutputName, "TARVEK4_EXT_DAT.TXT"},
@@ -171,7 +171,7 @@ TEST_F(ExtractionFlowTest, Version4FailedOpenLeavesAnExistingOutputUntouched)
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
     WriteFileBytes("TARVEK4_EXT_DAT.TXT", "earlier output\r\n");
     EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion4(1, 5, m_notifier).status);
-    EXPECT_EQ(Messages{kMsgVersion4DatabaseCannotOpen}, m_notifier.Messages());
+    EXPECT_EQ(Messages{Version4DatabaseCannotOpenMessage()}, m_notifier.Messages());
     EXPECT_EQ("earlier output\r\n", ReadFileBytes("TARVEK4_EXT_DAT.TXT"));
     EXPECT_EQ("load\nDbsDbrOpen TARVEK.DBS\nunload\n", StandinTrace());
 }
@@ -180,7 +180,8 @@ TEST_F(ExtractionFlowTest, WithoutTheLibraryNothingIsTouched)
 {
     std::filesystem::remove(kLogLibraryFileName);
     EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion4(1, 5, m_notifier).status);
-    EXPECT_EQ(OutcomeStatus::kLogLibraryMissing, ExtractVersion5(1, 5, 3, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kLogLibraryMissing,
+              ExtractVersion5(1, 5, kExtractionModes[3], m_notifier).status);
     EXPECT_EQ((Messages{kNoLibrary, kNoLibrary}), m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
@@ -209,7 +210,7 @@ TEST_F(ExtractionFlowTest, Version5WritesWhatTheModeAccepts)
     for (const ModeCase& c : cases) {
         SCOPED_TRACE(c.mode);
         RecordingNotifier notifier;
-        ExtractVersion5(1, 5, c.mode, notifier);
+        ExtractVersion5(1, 5, kExtractionModes[c.mode], notifier);
         EXPECT_EQ(Messages{kFinished}, notifier.Messages());
         EXPECT_EQ(c.calls, LineFields(c.file, F000, 6));
         EXPECT_EQ(c.codes, LineFields(c.file, F010, 6));
@@ -233,7 +234,7 @@ TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
         {3, 2, "TARVEK5_JCC_DAT.TXT", {"JEC", "JE "}},
     };
     for (const auto& c : cases) {
-        ExtractVersion5(1, c.end, c.mode, m_notifier);
+        ExtractVersion5(1, c.end, kExtractionModes[c.mode], m_notifier);
         EXPECT_EQ(c.marks, LineFields(c.file, F044, 3));
     }
 }
@@ -241,7 +242,7 @@ TEST_F(ExtractionFlowTest, Version5MarksColumn46OnlyInFilteredModes)
 TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 {
     WriteFileBytes("TARVEK5_TOWN_DAT.TXT", "earlier output\r\n");
-    ExtractVersion5(5, 5, 5, m_notifier);
+    ExtractVersion5(5, 5, kExtractionModes[5], m_notifier);
     EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
     EXPECT_EQ("", ReadFileBytes("TARVEK5_TOWN_DAT.TXT"));
 }
@@ -249,7 +250,7 @@ TEST_F(ExtractionFlowTest, Version5RunWithoutAcceptedRecordsLeavesAnEmptyFile)
 TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 {
     SetStandinControl("TARVEK_STANDIN_FAIL_READ", "2");
-    const OperationOutcome outcome = ExtractVersion5(1, 5, 2, m_notifier);
+    const OperationOutcome outcome = ExtractVersion5(1, 5, kExtractionModes[2], m_notifier);
     EXPECT_EQ(OutcomeStatus::kFinishedAfterFailedRead, outcome.status);
     EXPECT_EQ(1, outcome.linesWritten);
     EXPECT_EQ(1, outcome.itemsRead);
@@ -262,7 +263,8 @@ TEST_F(ExtractionFlowTest, Version5ReadFailureStopsTheRun)
 TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
 {
     SetStandinControl("TARVEK_STANDIN_FAIL_OPEN", "1");
-    EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen, ExtractVersion5(1, 5, 3, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kDatabaseCannotOpen,
+              ExtractVersion5(1, 5, kExtractionModes[3], m_notifier).status);
     EXPECT_EQ(Messages{kMsgVersion5DatabaseCannotOpen}, m_notifier.Messages());
     EXPECT_FALSE(FileExists("TARVEK5_JCC_DAT.TXT"));
     EXPECT_EQ("load\nTarvekOpen 0 TARVEK.VDB 0\nunload\n", StandinTrace());
@@ -271,7 +273,7 @@ TEST_F(ExtractionFlowTest, Version5FailedOpenCreatesNoFile)
 TEST_F(ExtractionFlowTest, Version5BufferKeepsWhatTheNextReadDoesNotWrite)
 {
     WriteVersion5Log({{"ABCDEFGHIJKL/12"}, {"AB"}});
-    ExtractVersion5(1, 2, 2, m_notifier);
+    ExtractVersion5(1, 2, kExtractionModes[2], m_notifier);
     const std::vector<std::string> lines = OutputLines("TARVEK5_EXT_DAT.TXT");
     ASSERT_EQ(2U, lines.size());
     EXPECT_EQ("ABCDEFG12 ", lines[0].substr(0, 10));
@@ -286,7 +288,8 @@ TEST_F(ExtractionFlowTest, OutputThatCannotBeCreatedIsReportedAndNothingElse)
     std::filesystem::create_directory("TARVEK4_EXT_DAT.TXT");
     std::filesystem::create_directory("TARVEK5_JCG_DAT.TXT");
     EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion4(1, 5, m_notifier).status);
-    EXPECT_EQ(OutcomeStatus::kOutputCannotCreate, ExtractVersion5(1, 5, 4, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotCreate,
+              ExtractVersion5(1, 5, kExtractionModes[4], m_notifier).status);
     EXPECT_EQ(
         (Messages{CannotCreateMessage(kVersion4OutputName), CannotCreateMessage(kJcgOutputName)}),
         m_notifier.Messages());
@@ -330,8 +333,10 @@ TEST_F(FullDeviceTest, FailedWriteIsReportedInsteadOfFinished)
     WriteVersion4Log(kCallsigns);
     WriteVersion5Log(ManyVersion5Records(5));
     EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion4(1, 5, m_notifier).status);
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 2, m_notifier).status);
-    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite, ExtractVersion5(1, 5, 3, m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite,
+              ExtractVersion5(1, 5, kExtractionModes[2], m_notifier).status);
+    EXPECT_EQ(OutcomeStatus::kOutputCannotWrite,
+              ExtractVersion5(1, 5, kExtractionModes[3], m_notifier).status);
     EXPECT_EQ(
         (Messages{CannotWriteMessage(kVersion4OutputName), CannotWriteMessage(kVersion5OutputName),
                   CannotWriteMessage(kJccOutputName)}),
@@ -348,7 +353,7 @@ TEST_F(FullDeviceTest, RunStopsAtTheFirstFailedWrite)
     // Lines for two write buffers, so that the first write fails before the end.
     constexpr int kRecords = 2 * static_cast<int>(ExtractionOutput::kBufferSize) / kLineBytesOnDisk;
     WriteVersion5Log(ManyVersion5Records(kRecords));
-    ExtractVersion5(1, kRecords, 2, m_notifier);
+    ExtractVersion5(1, kRecords, kExtractionModes[2], m_notifier);
     EXPECT_EQ(Messages{CannotWriteMessage(kVersion5OutputName)}, m_notifier.Messages());
     const int reads = CountOf(StandinTrace(), "VKD_readv");
     EXPECT_GT(reads, 0);
@@ -360,7 +365,7 @@ TEST_F(FullDeviceTest, RunThatWritesNothingStillFinishes)
 {
     WriteVersion5Log(ManyVersion5Records(3));
     // Code 1101 is no town: nothing is written, so nothing can fail.
-    ExtractVersion5(1, 3, 5, m_notifier);
+    ExtractVersion5(1, 3, kExtractionModes[5], m_notifier);
     EXPECT_EQ(Messages{kFinished}, m_notifier.Messages());
 }
 

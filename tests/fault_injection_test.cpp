@@ -19,6 +19,7 @@
 
 #include "extract/backup_copy.h"
 #include "extract/extraction_texts.h"
+#include "extract/record_count.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/entry_points.h"
@@ -32,7 +33,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kNoLibrary = kMsgLogLibraryCannotOpen;
+const std::string kNoLibrary = LogLibraryCannotOpenMessage();
 
 class FaultInjectionTest : public testing::Test {
 protected:
@@ -49,7 +50,7 @@ TEST_F(FaultInjectionTest, FileThatIsNoLibraryCannotBeLoaded)
     RecordingNotifier notifier;
     EXPECT_EQ(GetRecordCount(2, notifier), -1);
     ExtractVersion4(1, 3, notifier);
-    ExtractVersion5(1, 3, 4, notifier);
+    ExtractVersion5(1, 3, kExtractionModes[4], notifier);
     EXPECT_EQ(notifier.Messages(), (Messages{kNoLibrary, kNoLibrary, kNoLibrary}));
     EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
     EXPECT_FALSE(FileExists("TARVEK5_JCG_DAT.TXT"));
@@ -65,7 +66,7 @@ TEST_F(FaultInjectionTest, ExtractionWithLibraryLackingAnEntryPoint)
         StartStandinTrace();
         RecordingNotifier notifier;
         ExtractVersion4(1, 3, notifier);
-        ExtractVersion5(1, 3, 3, notifier);
+        ExtractVersion5(1, 3, kExtractionModes[3], notifier);
         EXPECT_EQ(notifier.Messages(), (Messages{kNoLibrary, kNoLibrary}));
         EXPECT_EQ(StandinTrace(), "load\nunload\nload\nunload\n");
         EXPECT_FALSE(FileExists("TARVEK4_EXT_DAT.TXT"));
@@ -85,7 +86,7 @@ TEST_F(FaultInjectionTest, CountOfZeroOrBelowLeavesExtractionsAsTheyAre)
         EXPECT_EQ(GetRecordCount(1, notifier), std::stoi(count));
         EXPECT_EQ(GetRecordCount(3, notifier), std::stoi(count));
         ExtractVersion4(1, 3, notifier);
-        ExtractVersion5(1, 3, 2, notifier);
+        ExtractVersion5(1, 3, kExtractionModes[2], notifier);
         EXPECT_EQ(notifier.Messages(), (Messages{kMsgFinished, kMsgFinished}));
         EXPECT_EQ(OutputLines("TARVEK4_EXT_DAT.TXT").size(), 3U);
         EXPECT_EQ(OutputLines("TARVEK5_EXT_DAT.TXT").size(), 3U);
@@ -168,7 +169,7 @@ TEST_F(FaultInjectionTest, UnwritableWorkingFolder)
         countFromProbe = GetRecordCount(2, notifier);
         ExtractVersion4(1, 3, notifier);
         for (const int mode : Version5Modes()) {
-            ExtractVersion5(1, 3, mode, notifier);
+            ExtractVersion5(1, 3, kExtractionModes[mode], notifier);
         }
         CopyBackupRange(1, 2, notifier);
         modeRead = ReadSettings();
@@ -209,8 +210,8 @@ TEST(FaultInjectionFullDevice, FilteredRunsReportTheFailedWriteInsteadOfFinished
     StartStandinTrace();
 
     RecordingNotifier notifier;
-    ExtractVersion5(1, 3, 4, notifier);
-    ExtractVersion5(1, 3, 5, notifier);
+    ExtractVersion5(1, 3, kExtractionModes[4], notifier);
+    ExtractVersion5(1, 3, kExtractionModes[5], notifier);
     const std::string trace = StandinTrace();
 
     EXPECT_EQ(notifier.Messages(),

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "extract/extraction_texts.h"
+#include "extract/record_count.h"
 #include "loglib/entry_points.h"
 #include "platform/notifier.h"
 #include "tests/test_support.h"
@@ -42,7 +44,7 @@ TEST_F(LogLibraryTest, WithoutTheLibraryEveryModeReportsItAndGivesMinusOne)
         SCOPED_TRACE(mode);
         RecordingNotifier notifier;
         EXPECT_EQ(-1, GetRecordCount(mode, notifier));
-        EXPECT_EQ(Messages{kMsgLogLibraryCannotOpen}, notifier.Messages());
+        EXPECT_EQ(Messages{LogLibraryCannotOpenMessage()}, notifier.Messages());
     }
     EXPECT_EQ(-1, LoadLogLibrary());
 }
@@ -165,7 +167,7 @@ TEST_F(LogLibraryTest, LibraryWithoutAnEntryPointCannotBeOpened)
         EXPECT_EQ(-1, GetRecordCount(1, notifier));
         EXPECT_EQ(-1, GetRecordCount(2, notifier));
         EXPECT_EQ(-1, LoadLogLibrary());
-        EXPECT_EQ((Messages{kMsgLogLibraryCannotOpen, kMsgLogLibraryCannotOpen}),
+        EXPECT_EQ((Messages{LogLibraryCannotOpenMessage(), LogLibraryCannotOpenMessage()}),
                   notifier.Messages());
         // Loaded to look for the entry points, released at once, never called.
         EXPECT_EQ("load\nunload\nload\nunload\nload\nunload\n", StandinTrace());

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "extract/extraction_line.h"
+#include "extract/extraction_modes.h"
 #include "loglib/log_library.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
@@ -210,10 +211,10 @@ TEST(Version5ModeStepTest, FilterThenMarkThenBlank)
         record.Text(0, "JA1ABC").Text(21, "24/05/03 12:34J").Text(37, c.code).Text(51, c.text51);
         record.Address(837, "QTH text of twenty-eight bytes");
         // The verdict told from the record before its line is built.
-        EXPECT_EQ(c.kept, PassesModeTest(c.mode, record.Bytes()));
+        EXPECT_EQ(c.kept, PassesModeTest(kExtractionModes[c.mode], record.Bytes()));
         BuildVersion5Line(record.Bytes(), built);
         const std::string before = FinishedLine(built);
-        EXPECT_EQ(c.kept, ApplyModeStep(c.mode, built));
+        EXPECT_EQ(c.kept, ApplyModeStep(kExtractionModes[c.mode], built));
         if (!c.kept) {
             continue;
         }

@@ -125,13 +125,15 @@ private:
     MessageBoxNotifier m_messageBoxes;
 };
 
-// One entry of a dialog class's command table: a notification from a control
-// and the member handler it runs.
+// One entry of a dialog class's command table: a notification from any of a
+// range of consecutive controls, and the member handler it runs, which is
+// given the control's place in the range (0 for the first).
 template <class DialogClass>
 struct CommandRoute {
-    int controlId;
+    int firstControlId;
+    int lastControlId;
     int notification;
-    void (DialogClass::*handler)();
+    void (DialogClass::*handler)(int place);
 };
 
 // Runs the handler that the table names for the notification; false when
@@ -141,8 +143,9 @@ bool RouteCommand(DialogClass& dialog, const CommandRoute<DialogClass> (&routes)
                   int controlId, int notification)
 {
     for (const CommandRoute<DialogClass>& route : routes) {
-        if (route.controlId == controlId && route.notification == notification) {
-            (dialog.*route.handler)();
+        if (controlId >= route.firstControlId && controlId <= route.lastControlId &&
+            route.notification == notification) {
+            (dialog.*route.handler)(controlId - route.firstControlId);
             return true;
         }
     }

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "loglib/extraction_modes.h"
+#include "extract/extraction_modes.h"
 #include "platform/wide_text.h"
 #include "res/resource.h"
 #include "tests/e2e/dialog_driver.h"

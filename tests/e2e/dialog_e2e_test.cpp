@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "extract/extraction_modes.h"
 #include "platform/notifier.h"
 #include "program/user_guide.h"
 #include "res/resource.h"
