@@ -10,7 +10,7 @@
 #include <cstring>
 #include <string>
 
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "extract/extraction_line.h"
 #include "extract/extraction_texts.h"
+#include "extract/line_layout.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "platform/output_file.h"

@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 #include "extract/reference_filters.h"
 #include "extract/version5_extraction.h"
 #include "fuzz/fuzz_support.h"

@@ -23,7 +23,7 @@
 #include <memory>
 #include <vector>
 
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 #include "extract/version5_extraction.h"
 #include "fuzz/fuzz_support.h"
 #include "loglib/extraction_modes.h"
