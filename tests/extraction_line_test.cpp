@@ -256,7 +256,8 @@ std::vector<LineRow> GeneratedRows()
                 text += random() % 8 == 0 ? static_cast<char>(1 + random() % 255)
                                           : static_cast<char>('A' + (letter + b) % 26);
             }
-            // Up to the next page from the text's start in this one, or a few bytes.
+            // A few, or so many that the text starts up to 19 bytes before
+            // the first page's end.
             const std::size_t behindLength =
                 random() % 5 == 0 ? kPageBytes - 1 + random() % 20 - std::min(length, kPageBytes)
                                   : random() % 24;
@@ -275,8 +276,9 @@ std::vector<LineRow> GeneratedRows()
 TEST(ExtractionLineTest, FastKitBuildsEveryLineAsThePlainTwin)
 {
     std::vector<LineRow> rows = {
-        // The word path: F007 and F010 are placed where F000 left the line
-        // not blank; the 1 and its NUL leave the U and T of XYZWVUT.
+        // The word path: F007 and F010 are placed where the text before
+        // left the line not blank; the 1 and its NUL leave the U and T of
+        // XYZWVUT.
         {"word path",
          {{Placed::kText, F000, "ABCDEFGHIJ", "klmnopqrstuvwxyz"},
           {Placed::kText, F007, "XYZWVUT", "klmnopqrstuvwxyz"},
