@@ -30,7 +30,7 @@
 #include <vector>
 
 #include "bench/extraction_kinds.h"
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 #include "extract/record_count.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"

@@ -10,9 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "extract/extraction_line.h"
 #include "extract/extraction_modes.h"
 #include "extract/extraction_output.h"
+#include "extract/line_layout.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"

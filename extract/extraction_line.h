@@ -1,9 +1,18 @@
-// The extraction line: 200 fixed columns, then CR LF, built in 203 bytes of
-// which the first 202 are written. Every record of every extraction file is
-// one such line.
+// The placement kit that builds the extraction line (its layout is in
+// line_layout.h). Where the compiler says the CPU has SSE2, a fast kit of
+// machine words and SSE2 blocks, which also keeps the line's blankFrom;
+// on any other CPU, and where the build forces it (TARVEK_PLAIN_LINE), the
+// plain twin of plain_line.h, whose rules the fast kit must follow byte for
+// byte. ClearLine, PlaceText, PlaceTerminatedText, StoreStamp and FinishLine
+// are the twin's or the fast kit's, as chosen at the end.
+//
+// The fast functions are defined inline: a line takes a dozen placements,
+// and a call for each cost about as much as the placement itself.
 #pragma once
 
+#ifdef __SSE2__
 #include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <bit>
@@ -11,74 +20,16 @@
 #include <cstdint>
 #include <cstring>
 
-inline constexpr int kLineBufferSize = 203;
-inline constexpr int kLineColumns = 200;
-inline constexpr int kLineBytesOnDisk = 202;
+#include "extract/line_layout.h"
+#include "extract/plain_line.h"
 
-// Start columns of the line's fields; a field runs to the next one's start.
-inline constexpr int F000 = 0;
-inline constexpr int F007 = 7;
-inline constexpr int F010 = 10;
-inline constexpr int F016 = 16;
-inline constexpr int F022 = 22;
-inline constexpr int F029 = 29;
-inline constexpr int F032 = 32;
-inline constexpr int F044 = 44;
-inline constexpr int F047 = 47;
-inline constexpr int F058 = 58;
-inline constexpr int F061 = 61;
-inline constexpr int F064 = 64;
-inline constexpr int F092 = 92;
-inline constexpr int F146 = 146;
+// The line is built by the fast kit, with its SSE2 blocks.
+#if defined(__SSE2__) && !defined(TARVEK_PLAIN_LINE)
+#define TARVEK_FAST_LINE 1
+#endif
 
-// The stamp field holds eleven single characters.
-inline constexpr int kStampColumns = 11;
-// The third column of F044 carries the mark of the filtered extractions.
-inline constexpr int kMarkColumn = 46;
-inline constexpr int kF064Width = F092 - F064;
-
-// A line as it is built: the kLineBufferSize bytes at bytes, which the caller
-// keeps, and how far they are known blank. Every byte from blankFrom on is a
-// space: a text placed there may store whole blocks or words, spaces behind
-// its NUL, where elsewhere it must leave the bytes behind its NUL as they
-// are. Only ClearLine makes a line known blank.
-struct ExtractionLine {
-    char* bytes;
-    int blankFrom = kLineBufferSize;
-};
-
-// Every byte that a placement or the stamp would bring to the line as NUL is
-// stored as a space instead, so that the line is final as it is built.
-//
-// The building functions are defined inline below: a line takes a dozen
-// placements, and a call for each cost about as much as the placement itself.
-
-// Sets all 203 bytes to spaces.
-void ClearLine(ExtractionLine& line);
-
-// Copies the text at source, up to and including its first NUL (stored as a
-// space), to the line from column on. Nothing is written past position 202:
-// a longer text runs on into the following columns until the next placement
-// overwrites them. source must have available readable bytes: bytes past the
-// NUL may be read, though never more than available.
-void PlaceText(ExtractionLine& line, int column, const char* source, std::size_t available);
-
-// The same for a text of unknown extent, such as one that the log library
-// owns: bytes past its NUL are read only within the page of one of its
-// bytes, so no read can fault, and none of them is placed; at most what the
-// line has room for is placed.
-void PlaceTerminatedText(ExtractionLine& line, int column, const char* text);
-
-// Stores the stamp "yy/mm/dd hh:mmZ" at stamp into F047 without its
-// separators, whatever its bytes (NUL as a space). The byte after the stamp
-// is read too, never placed. One call per line, not one per byte: the stamp
-// is stored on every record.
-void StoreStamp(ExtractionLine& line, const std::uint8_t* stamp);
-
-// Ends the line with CR, LF and NUL.
-void FinishLine(ExtractionLine& line);
-
-// The placements' word-at-a-time helpers.
+// The fast kit's word-at-a-time helpers, portable, and its block helpers,
+// where there is SSE2.
 namespace line_words {
 
 // Texts are placed a machine word at a time: eight bytes natively, four in
@@ -210,6 +161,8 @@ inline void PlacedTextUpTo(ExtractionLine& line, std::size_t end, bool blank)
     }
 }
 
+#ifdef __SSE2__
+
 // Texts first go a block of 16 bytes at a time, with the SSE2 instructions
 // that both builds have: most texts of a log end within their first block,
 // in either build, where words of 8 or 4 bytes would take two or more turns
@@ -259,12 +212,7 @@ enum class BlockPlacement {
     kLeftForWords,  // it held the NUL, but the line is not blank there
 };
 
-// A NUL reaching the line is a space there: stored so as it is placed, the
-// line needs no pass of its own at the end.
-inline char LineByte(char byte)
-{
-    return byte == '\0' ? ' ' : byte;
-}
+using plain_line::LineByte;
 
 // Places block, the text's bytes from offset on, at column + offset. Blocks
 // go before words: each is stored whole until the one that holds the NUL. On
@@ -288,7 +236,15 @@ inline BlockPlacement PlaceBlock(ExtractionLine& line, int column, std::size_t o
     return BlockPlacement::kEnded;
 }
 
+#endif  // __SSE2__
+
 }  // namespace line_words
+
+#ifdef __SSE2__
+
+// The fast kit's placements: the twin's, a block or a word at a time where
+// the line is known blank.
+namespace fast_line {
 
 inline void ClearLine(ExtractionLine& line)
 {
@@ -402,3 +358,21 @@ inline void FinishLine(ExtractionLine& line)
     line.bytes[kLineColumns + 2] = '\0';
     line.blankFrom = kLineBufferSize;
 }
+
+}  // namespace fast_line
+
+#endif  // __SSE2__
+
+#ifdef TARVEK_FAST_LINE
+using fast_line::ClearLine;
+using fast_line::FinishLine;
+using fast_line::PlaceTerminatedText;
+using fast_line::PlaceText;
+using fast_line::StoreStamp;
+#else
+using plain_line::ClearLine;
+using plain_line::FinishLine;
+using plain_line::PlaceTerminatedText;
+using plain_line::PlaceText;
+using plain_line::StoreStamp;
+#endif

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "extract/extraction_line.h"
 #include "extract/extraction_output.h"
 #include "extract/extraction_texts.h"
+#include "extract/line_layout.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 

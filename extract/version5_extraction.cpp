@@ -44,6 +44,7 @@ constexpr int kStampOffset = 21;
 // does not write keep what the previous record left.
 std::uint8_t g_version5Record[kVersion5RecordSize];
 
+#ifdef TARVEK_FAST_LINE
 // The block with each slash turned into NUL.
 line_words::Block WithoutSlashes(line_words::Block block)
 {
@@ -65,6 +66,13 @@ void ApplySlashRule(std::uint8_t* record)
     }
     StoreBlock(bytes + kSlashRuleBytes - kBlockBytes, last);
 }
+#else
+// Byte by byte, as the line's plain twin places texts.
+void ApplySlashRule(std::uint8_t* record)
+{
+    std::replace(record, record + kSlashRuleBytes, std::uint8_t{'/'}, std::uint8_t{'\0'});
+}
+#endif
 
 void PlaceRecordText(ExtractionLine& line, int column, const std::uint8_t* record, int offset)
 {
@@ -114,11 +122,13 @@ void MarkAcceptedLine(char* line)
 bool KeepsRecord(const ModeFilter& filter, const std::uint8_t* record)
 {
     // The tests read the record's code as they would read it in the line. In
-    // the line the code ends at its first NUL or slash, with spaces behind
-    // it, but the verdicts are the same: each test counts only the bytes
-    // before the first that is not a digit (JCC, JCG) or not 0x30 to 0x3F
-    // (town), and neither a NUL, a slash nor a space is one; nor is any of
-    // them the upper-case letter that a town code ends with.
+    // the line the code ends at its first NUL or slash, placed as a space,
+    // and behind that F010 may still hold what a long F000 or F007 text left
+    // there (the line may read "12 NOP"), but the verdicts are the same: each
+    // test counts only the bytes before the first that is not a digit (JCC,
+    // JCG) or not 0x30 to 0x3F (town), and neither a NUL, a slash nor a space
+    // is one; nor is any of them the upper-case letter that a town code ends
+    // with.
     return filter.keepsRecordCode(reinterpret_cast<const char*>(record + kCodeOffset));
 }
 

@@ -19,8 +19,8 @@
 #include <memory>
 #include <string>
 
-#include "extract/extraction_line.h"
 #include "extract/extraction_modes.h"
+#include "extract/line_layout.h"
 #include "extract/reference_filters.h"
 #include "extract/version5_extraction.h"
 #include "fuzz/fuzz_support.h"

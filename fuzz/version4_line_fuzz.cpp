@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 #include "extract/version4_extraction.h"
 #include "fuzz/fuzz_support.h"
 #include "loglib/log_library.h"

@@ -23,8 +23,8 @@
 #include <memory>
 #include <vector>
 
-#include "extract/extraction_line.h"
 #include "extract/extraction_modes.h"
+#include "extract/line_layout.h"
 #include "extract/version5_extraction.h"
 #include "fuzz/fuzz_support.h"
 #include "loglib/log_library.h"

@@ -13,8 +13,8 @@
 
 #include "cli/arguments.h"
 #include "cli/program.h"
-#include "extract/extraction_line.h"
 #include "extract/extraction_texts.h"
+#include "extract/line_layout.h"
 #include "loglib/log_library.h"
 #include "platform/notifier.h"
 #include "shell/extraction_command.h"

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "extract/extraction_line.h"
 #include "extract/extraction_output.h"
 #include "extract/extraction_texts.h"
+#include "extract/line_layout.h"
 #include "extract/version4_extraction.h"
 #include "extract/version5_extraction.h"
 #include "loglib/log_library.h"

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 #include "tests/test_support.h"
 
 // The 202 bytes that a write of the finished line at line puts on disk.

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 
 namespace {
 

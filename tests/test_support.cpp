@@ -22,6 +22,8 @@
 #include "standin/database_writer.h"
 #ifdef _WIN64
 #include "standin/low_address_win32.h"
+#elif !defined(_WIN32)
+#include "standin/low_address_posix.h"
 #endif
 
 namespace fs = std::filesystem;
@@ -153,8 +155,7 @@ std::uint8_t* BytesBeforeNoAccessPage(std::size_t size)
     const bool guarded =
         block != nullptr && VirtualProtect(block + readable, page, PAGE_NOACCESS, &previous) != 0;
 #else
-    void* mapped = mmap(nullptr, total, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT, -1, 0);
+    void* mapped = MapBelowFourGiB(total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1);
     auto* block = mapped == MAP_FAILED ? nullptr : static_cast<std::uint8_t*>(mapped);
     const bool guarded = block != nullptr && mprotect(block + readable, page, PROT_NONE) == 0;
 #endif

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "extract/extraction_line.h"
+#include "extract/line_layout.h"
 #include "loglib/log_library.h"
 #include "tests/line_expectations.h"
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "extract/extraction_line.h"
 #include "extract/extraction_modes.h"
+#include "extract/line_layout.h"
 #include "loglib/log_library.h"
 #include "tests/line_expectations.h"
 #include "tests/test_support.h"
